@@ -1,0 +1,20 @@
+#pragma once
+// New PlayerNumbers rows become player names and pair names.
+#include <string>
+
+#include "app/state/session_state.h"
+#include "platform/jet/database.h"
+#include "platform/window/controls.h"
+
+namespace tallix {
+
+// Joins two player names as "F1 & F2 S" when they share the surname S.
+// Both names are trimmed in place; the shortening only shapes the result.
+std::string FormatPairName(std::string& first, std::string& second);
+
+// Reads the rows stamped at or after LastTimeLog and files each name under
+// the pair seated at its table in round 1. Every row read sets the refresh
+// interval to ten seconds.
+void ReadPlayerNumbers(SessionState& s, jet::Database& db, Timer& timer);
+
+}  // namespace tallix

@@ -1,0 +1,96 @@
+#include "engine/refresh_pass.h"
+
+#include "core/checked.h"
+#include "core/number_text.h"
+#include "core/run_time_error.h"
+#include "engine/pair_names.h"
+#include "engine/results_ingestion.h"
+#include "platform/jet/database.h"
+#include "ranking/matchpoints.h"
+#include "ranking/show_rankings.h"
+
+namespace tallix {
+namespace {
+
+struct FontStep {
+  int tables;
+  float points;
+  double row_height;
+};
+// Up to and including `tables`; above 27 tables the design settings stay.
+constexpr FontStep kFontSteps[] = {{19, 18, 575}, {20, 18, 550}, {21, 18, 520}, {22, 18, 500},
+                                   {23, 18, 480}, {24, 16, 455}, {25, 15, 430}, {27, 14, 405}};
+
+void AdvanceRoundClock(RefreshContext& c) {
+  SessionState& s = c.s;
+  const DateTime now = c.clock.Now();
+  while (AddSeconds(s.RoundStart, s.RoundSeconds) < now) {
+    s.RoundStart = AddSeconds(s.RoundStart, s.RoundSeconds);
+  }
+  s.SecondsRemaining = ToInteger(static_cast<double>(s.RoundSeconds) -
+                                 static_cast<double>(WholeSecondsBetween(s.RoundStart, now)));
+  c.PicRemain.SetBackColor(ClockColour(s.SecondsRemaining));
+  const float height = static_cast<float>(c.GridRank.Height() * s.SecondsRemaining /
+                                          static_cast<double>(s.RoundSeconds));
+  c.PicRemain.SetHeight(height);
+  const float top = static_cast<float>(c.GridRank.Height() - c.PicRemain.Height());
+  c.PicRemain.SetTop(top);
+  c.log.WriteLog("Remaining:" + NumberText(static_cast<long long>(s.SecondsRemaining)) +
+                 ", Height:" + NumberText(height) + ", Top:" + NumberText(top));
+}
+
+void SizeFont(RefreshContext& c) {
+  for (const FontStep& step : kFontSteps) {
+    if (c.s.NumTables <= step.tables) {
+      c.GridRank.SetFontSize(step.points);
+      c.GridRank.SetRowHeight(step.row_height);
+      break;
+    }
+  }
+  c.s.FontSized = true;
+}
+
+void Pass(RefreshContext& c) {
+  SessionState& s = c.s;
+  ReadPlayerNumbers(s, *s.BWSDatabase, c.Timer1);
+  const ReceivedDataRead read = ReadReceivedData(s, *s.BWSDatabase);
+  if (!read.had_rows) return;
+  CalculateRankings(s, c.log);
+  c.form.SetCaption("Rankings:  " + s.SessionTitle + "; Round " +
+                    NumberText(static_cast<long long>(read.CurrentRound)));
+  c.GridRank.RemoveAll();
+  if (s.NSPairCount == 0) return;
+  if (s.RoundSeconds > 0) AdvanceRoundClock(c);
+  ShowRankings(s, c.GridRank, c.Inet1, c.form.Caption(), c.template_host_path, c.page_host_path);
+  if (!s.FontSized) SizeFont(c);
+}
+
+void NoteFailure(RefreshContext& c, int number, const std::string& description) {
+  const std::string failure = "Error " + std::to_string(number) + ": " + description;
+  if (failure == c.last_failure) return;
+  c.last_failure = failure;
+  c.log.WriteLog("Refresh failed: " + failure);
+}
+
+}  // namespace
+
+Colour ClockColour(int seconds_remaining) {
+  if (seconds_remaining >= 240) return 0x800000;
+  if (seconds_remaining >= 120) return 0x0080FF;
+  return 0x0000FF;
+}
+
+void GetBWSData(RefreshContext& c) {
+  try {
+    if (!c.s.BWSDatabase) throw RunTimeError(91, "Object variable not set");
+    Pass(c);
+    c.last_failure.clear();
+  } catch (const RunTimeError& e) {
+    NoteFailure(c, e.Number, e.Description);
+  } catch (const std::exception& e) {
+    NoteFailure(c, 51, e.what());
+  }
+  c.Timer1.SetEnabled(true);
+}
+
+}  // namespace tallix
