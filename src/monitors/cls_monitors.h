@@ -2,6 +2,8 @@
 // The attached monitors, found once by probing the virtual desktop on a
 // 640 x 480 grid, in the order of their first hit: top row first, then left
 // to right. Also the desktop's bounds.
+//   clsMonitors list(screens);
+//   for (const auto& monitor : *list.Monitors()) ...   // or Item(1..Count())
 #include <cstdint>
 #include <memory>
 
