@@ -2,6 +2,7 @@
 // The file object and text stream that discovery uses, and the program's
 // Windows paths mapped onto this host.
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -46,6 +47,29 @@ class FileSystem {
   virtual ~FileSystem() = default;
   // 53 "File not found" when there is no such file.
   virtual std::shared_ptr<File> GetFile(const std::string& windows_path) = 0;
+};
+
+// The host's files, found through a PathMap.
+class HostFileSystem : public FileSystem {
+ public:
+  explicit HostFileSystem(PathMap map) : map_(std::move(map)) {}
+  std::shared_ptr<File> GetFile(const std::string& windows_path) override;
+  const PathMap& Map() const { return map_; }
+
+ private:
+  PathMap map_;
+};
+
+// Files held in memory as byte strings, by Windows path (found without
+// regard to case, as Windows finds them).
+class MemoryFileSystem : public FileSystem {
+ public:
+  void Put(const std::string& windows_path, std::string bytes);
+  std::shared_ptr<File> GetFile(const std::string& windows_path) override;
+  int lookups = 0;  // GetFile calls, so a test can tell the log was never looked for
+
+ private:
+  std::map<std::string, std::shared_ptr<const std::string>> files_;
 };
 
 }  // namespace tallix::files
