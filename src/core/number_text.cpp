@@ -54,4 +54,39 @@ bool ParseNumber(const std::string& text, double& out) {
   return true;
 }
 
+double Val(const std::string& text) {
+  std::size_t i = text.find_first_not_of(" \t");
+  if (i == std::string::npos) return 0;
+  auto digit = [&](std::size_t k) {
+    return k < text.size() && std::isdigit(static_cast<unsigned char>(text[k]));
+  };
+  if (text.compare(i, 2, "&H") == 0 || text.compare(i, 2, "&h") == 0) {
+    std::size_t end = i + 2;
+    while (end < text.size() && std::isxdigit(static_cast<unsigned char>(text[end]))) ++end;
+    if (end == i + 2) return 0;
+    double v = 0;
+    if (!ParseNumber(text.substr(i, end - i), v)) return HUGE_VAL;  // more than 32 bits
+    return v;
+  }
+  std::string number;
+  if (text[i] == '+' || text[i] == '-') number += text[i++];
+  while (digit(i)) number += text[i++];
+  if (i < text.size() && text[i] == '.') {
+    number += text[i++];
+    while (digit(i)) number += text[i++];
+  }
+  if (number.find_first_of("0123456789") == std::string::npos) return 0;
+  // An exponent counts only when digits follow it ("1e" is 1).
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E' || text[i] == 'd' || text[i] == 'D')) {
+    std::size_t k = i + 1;
+    if (k < text.size() && (text[k] == '+' || text[k] == '-')) ++k;
+    if (digit(k)) {
+      number += 'E';
+      number.append(text, i + 1, k - i - 1);
+      while (digit(k)) number += text[k++];
+    }
+  }
+  return std::strtod(number.c_str(), nullptr);  // ERANGE gives +-HUGE_VAL or 0
+}
+
 }  // namespace tallix

@@ -21,4 +21,11 @@ double Round2(double x);
 // Returns false when the text is not a number.
 bool ParseNumber(const std::string& text, double& out);
 
+// The number at the start of a text, as an operator's answer is read:
+// leading blanks skipped, then the longest number there (sign, digits,
+// point, exponent, or "&H" and hexadecimal digits read as ParseNumber
+// does); 0 when the text does not begin with one. Too large a number gives
+// an infinity, which no caller's range admits.
+double Val(const std::string& text);
+
 }  // namespace tallix
