@@ -39,7 +39,7 @@ std::optional<Colour> ParseColour(const std::string& text) {
     start = 2;
     base = 16;
   }
-  if (start == t.size() || t.size() - start > 8) return std::nullopt;
+  if (start == t.size()) return std::nullopt;
   uint32_t v = 0;
   for (std::size_t i = start; i < t.size(); ++i) {
     const unsigned char ch = static_cast<unsigned char>(t[i]);

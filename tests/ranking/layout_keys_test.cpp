@@ -206,6 +206,7 @@ TEST(EvenRowColours, AnswersAndTheColoursTheyGive) {
            Case{"Hex16777216", kStart, kWhite},
            Case{"Hex&H1000000", kStart, kWhite},
            Case{"Hex&H", kStart, kWhite},
+           Case{"Hex&H000000FF", RGB(255, 0, 0), kWhite},
            Case{"hex255", kStart, kWhite},
        }) {
     SCOPED_TRACE(k.answer);
