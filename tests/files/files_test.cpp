@@ -44,6 +44,8 @@ TEST_F(TempDriveC, MapsDriveAndSlashesAndMatchesComponentsWithoutCase) {
       // Missing components keep their spelling so the file can be created.
       {"C:\\bridgemate\\TallixLog.txt", r + "/Bridgemate/TallixLog.txt"},
       {"C:\\New\\Sub\\A.txt", r + "/New/Sub/A.txt"},
+      // A path of this host (as a host dialog gives) is matched the same way.
+      {r + "/bridgemate/bmprolog.log", r + "/Bridgemate/BMProLog.log"},
       // Nothing climbs out of the drive's folder.
       {"C:\\..\\..\\etc\\passwd", r + "/etc/passwd"},
       {"C:\\Bridgemate\\.\\..\\Bridgemate\\\\BMProLog.log", r + "/Bridgemate/BMProLog.log"},
