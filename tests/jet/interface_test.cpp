@@ -50,7 +50,7 @@ class DatabaseTest : public ::testing::Test {
 };
 
 #ifdef TALLIX_JET_MDB
-using Backends = ::testing::Types<MemoryBackend, MdbBackend>;
+using Backends = ::testing::Types<MdbBackend>;
 #else
 using Backends = ::testing::Types<MemoryBackend>;
 #endif
