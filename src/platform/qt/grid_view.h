@@ -1,0 +1,38 @@
+#pragma once
+// The ranking grid on screen: a table widget that follows a Grid model
+// (columns, cells as displayed, fonts, even-row colours, row height and
+// geometry in twips) and reports its key presses as virtual-key codes.
+#include <QTableWidget>
+#include <cstdint>
+#include <functional>
+
+#include "platform/grid/grid.h"
+
+namespace tallix::qt {
+
+class QtForm;
+
+QColor ToQColor(Colour c);
+
+class GridView : public QTableWidget {
+ public:
+  // Placed in `form` (the model's lengths convert through its factors).
+  GridView(Grid& model, QtForm& form);
+
+  // Takes everything from the model; runs on each Changed of the model.
+  void Sync();
+  int Syncs() const { return syncs_; }
+
+  // Key code and shift mask as the original grid passed them.
+  std::function<void(int16_t key_code, int16_t shift)> KeyDown;
+
+ protected:
+  void keyPressEvent(QKeyEvent* e) override;
+
+ private:
+  Grid& model_;
+  QtForm& form_;
+  int syncs_ = 0;
+};
+
+}  // namespace tallix::qt
