@@ -228,6 +228,33 @@ TEST_F(DamagedFileTest, TornAppend) {
   EXPECT_GE(errors, 1);
 }
 
+// A usage-map pointer of 205 in ReceivedData's definition page makes libmdb
+// itself crash: the reader process dies, the read fails, and the next read
+// (with a new reader) works again.
+TEST_F(DamagedFileTest, ParserCrashIsContained) {
+  const std::string remarks("R\0e\0m\0a\0r\0k\0s\0", 14);
+  std::size_t definition = 0;
+  for (std::size_t p = 1; p < bytes_.size() / kPage && !definition; ++p)
+    if (bytes_[p * kPage] == 2 &&
+        bytes_.substr(p * kPage, kPage).find(remarks) != std::string::npos)
+      definition = p;
+  ASSERT_NE(definition, 0u);
+  std::string bytes = bytes_;
+  bytes[definition * kPage + 55] = static_cast<char>(205);
+  TempFile file("crash");
+  WriteFile(file.path(), bytes);
+  auto db = MdbEngine().OpenDatabase(file.path());
+  try {
+    ReadResults(*db);
+    ADD_FAILURE() << "read a damaged table";
+  } catch (const RunTimeError& e) {
+    EXPECT_EQ(e.Number, err::kNotADatabase);
+  }
+  EXPECT_EQ(ErrorNumber([&] { db->OpenRecordset("Section"); }), 0);
+  WriteFile(file.path(), bytes_);
+  EXPECT_EQ(ReadResults(*db), full_);
+}
+
 TEST(MdbEngineTest, OpeningFails) {
   TempFile empty("empty"), text("text"), folder("folder");
   WriteFile(empty.path(), "");

@@ -4,6 +4,8 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/mman.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -34,6 +36,11 @@ class Fd {
  public:
   explicit Fd(int fd = -1) : fd_(fd) {}
   Fd(Fd&& o) noexcept : fd_(std::exchange(o.fd_, -1)) {}
+  Fd& operator=(Fd&& o) noexcept {
+    Reset();
+    fd_ = std::exchange(o.fd_, -1);
+    return *this;
+  }
   ~Fd() { Reset(); }
   int get() const { return fd_; }
   void Reset() {
@@ -108,7 +115,7 @@ class Writer {
 
 class Reader {
  public:
-  explicit Reader(const std::string& in) : in_(in) {}
+  explicit Reader(std::string_view in) : in_(in) {}
   uint8_t U8() { return static_cast<uint8_t>(*Take(1)); }
   uint32_t U32() { return Fixed<uint32_t>(); }
   std::string Text() {
@@ -146,7 +153,7 @@ class Reader {
     pos_ += n;
     return p;
   }
-  const std::string& in_;
+  std::string_view in_;
   std::size_t pos_ = 0;
 };
 
@@ -170,7 +177,7 @@ std::string EncodeError(int number, const std::string& description) {
   return w.str();
 }
 
-TableSnapshot DecodeAnswer(const std::string& answer) {
+TableSnapshot DecodeAnswer(std::string_view answer) {
   Reader r(answer);
   if (r.U8() != 0) {
     const int number = static_cast<int>(r.U32());
@@ -188,15 +195,62 @@ TableSnapshot DecodeAnswer(const std::string& answer) {
   return t;
 }
 
-bool WriteAll(int fd, const std::string& s) {
-  std::size_t done = 0;
-  while (done < s.size()) {
-    const ssize_t n = ::write(fd, s.data() + done, s.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<std::size_t>(n);
+bool SendAll(int fd, const char* p, std::size_t n) {
+  while (n > 0) {
+    const ssize_t k = ::send(fd, p, n, MSG_NOSIGNAL);
+    if (k < 0 && errno == EINTR) continue;
+    if (k <= 0) return false;
+    p += k;
+    n -= static_cast<std::size_t>(k);
   }
   return true;
+}
+
+// A message is its length, then its bytes.
+bool SendMessage(int fd, const std::string& message) {
+  const uint32_t n = static_cast<uint32_t>(message.size());
+  return SendAll(fd, reinterpret_cast<const char*>(&n), 4) &&
+         SendAll(fd, message.data(), message.size());
+}
+
+// Blocking read of exactly n bytes; false at end of stream.
+bool ReceiveAll(int fd, char* p, std::size_t n) {
+  while (n > 0) {
+    const ssize_t k = ::recv(fd, p, n, 0);
+    if (k < 0 && errno == EINTR) continue;
+    if (k <= 0) return false;
+    p += k;
+    n -= static_cast<std::size_t>(k);
+  }
+  return true;
+}
+
+struct Request {
+  std::string path;
+  std::string table;
+  bool all_columns = true;
+  std::vector<std::string> columns;
+};
+
+std::string EncodeRequest(const Request& r) {
+  Writer w;
+  w.Text(r.path);
+  w.Text(r.table);
+  w.U8(r.all_columns);
+  w.U32(static_cast<uint32_t>(r.columns.size()));
+  for (const auto& c : r.columns) w.Text(c);
+  return w.str();
+}
+
+Request DecodeRequest(const std::string& in) {
+  Reader r(in);
+  Request q;
+  q.path = r.Text();
+  q.table = r.Text();
+  q.all_columns = r.U8() != 0;
+  q.columns.resize(r.U32());
+  for (auto& c : q.columns) c = r.Text();
+  return q;
 }
 
 // What libmdb printed, which it does only when a page made no sense to it.
@@ -205,111 +259,178 @@ std::string Warnings(int fd) {
   const ssize_t n = ::pread(fd, buf, sizeof buf - 1, 0);
   if (n <= 0) return {};
   std::string s(buf, static_cast<std::size_t>(n));
-  const auto eol = s.find('\n');
-  return s.substr(0, eol);
+  return s.substr(0, s.find('\n'));
 }
 
-// The child: read, parse, answer, and leave without running the parent's exit code.
-[[noreturn]] void ChildRead(int answer_fd, const std::string& path, std::string_view table,
-                            const std::vector<std::string>* columns) {
-  ::signal(SIGPIPE, SIG_IGN);
-  const int warnings = ::memfd_create("jet-warnings", 0);
-  if (warnings >= 0) ::dup2(warnings, STDERR_FILENO);
-  std::string answer;
+std::string Serve(const Request& q, int warnings) {
+  if (warnings >= 0) {
+    ::ftruncate(warnings, 0);
+    ::lseek(STDERR_FILENO, 0, SEEK_SET);
+  }
   try {
-    std::string bytes = ReadWholeFile(path);
-    const TableSnapshot snap = ReadMdbTable(bytes, table, columns);
+    std::string bytes = ReadWholeFile(q.path);
+    const TableSnapshot snap = ReadMdbTable(bytes, q.table, q.all_columns ? nullptr : &q.columns);
     const std::string said = warnings >= 0 ? Warnings(warnings) : std::string();
-    answer = said.empty()
-                 ? EncodeSnapshot(snap)
-                 : EncodeError(err::kNotADatabase,
-                               "Could not read the table '" + std::string(table) + "': " + said +
-                                   " (the file is damaged or was being written)");
+    if (said.empty()) return EncodeSnapshot(snap);
+    return EncodeError(err::kNotADatabase, "Could not read the table '" + q.table + "': " + said +
+                                               " (the file is damaged or was being written)");
   } catch (const RunTimeError& e) {
-    answer = EncodeError(e.Number, e.Description);
+    return EncodeError(e.Number, e.Description);
   } catch (const std::exception& e) {
-    answer = EncodeError(err::kNotADatabase, std::string("Could not read the table: ") + e.what());
+    return EncodeError(err::kNotADatabase, std::string("Could not read the table: ") + e.what());
   }
-  ::_exit(WriteAll(answer_fd, answer) ? 0 : 1);
 }
 
-TableSnapshot ReadIsolated(const std::string& path, std::string_view table,
-                           const std::vector<std::string>* columns,
-                           std::chrono::milliseconds limit) {
-  int fds[2];
-  if (::pipe2(fds, O_CLOEXEC) != 0)
-    throw RunTimeError(err::kCannotOpenFile, "Could not start reading the database: " +
-                                                 std::string(std::strerror(errno)));
-  Fd in(fds[0]), out(fds[1]);
-  const pid_t pid = ::fork();
-  if (pid < 0)
-    throw RunTimeError(err::kCannotOpenFile, "Could not start reading the database: " +
-                                                 std::string(std::strerror(errno)));
-  if (pid == 0) ChildRead(out.get(), path, table, columns);
-  out.Reset();
-
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  std::string answer;
-  bool timed_out = false;
-  char buf[65536];
+// The reader process: answers one request after another until the program
+// closes its end, and leaves without running the program's exit code.
+[[noreturn]] void ServeRequests(int fd) {
+  ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+  ::signal(SIGPIPE, SIG_IGN);
+  const int warnings = ::memfd_create("jet-warnings", MFD_CLOEXEC);
+  if (warnings >= 0) ::dup2(warnings, STDERR_FILENO);
   for (;;) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) {
-      timed_out = true;
-      break;
-    }
-    pollfd p{in.get(), POLLIN, 0};
-    const int ready = ::poll(&p, 1, static_cast<int>(left.count()) + 1);
-    if (ready < 0 && errno == EINTR) continue;
-    if (ready <= 0) continue;  // the deadline check above ends it
-    const ssize_t n = ::read(in.get(), buf, sizeof buf);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    answer.append(buf, static_cast<std::size_t>(n));
-  }
-  if (timed_out) ::kill(pid, SIGKILL);
-  int status = 0;
-  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
-  const std::string what = "Could not read the table '" + std::string(table) + "': ";
-  const std::string why = " (the file is damaged or was being written)";
-  if (timed_out)
-    throw RunTimeError(err::kNotADatabase, what + "the reader did not finish within " +
-                                               std::to_string(limit.count()) + " ms" + why);
-  if (WIFSIGNALED(status))
-    throw RunTimeError(err::kNotADatabase,
-                       what + "the reader failed (" + strsignal(WTERMSIG(status)) + ")" + why);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || answer.empty())
-    throw RunTimeError(err::kNotADatabase, what + "the reader gave no answer" + why);
-  try {
-    return DecodeAnswer(answer);
-  } catch (const std::out_of_range&) {
-    throw RunTimeError(err::kNotADatabase, what + "the reader's answer was cut short" + why);
+    uint32_t n = 0;
+    if (!ReceiveAll(fd, reinterpret_cast<char*>(&n), 4)) ::_exit(0);
+    std::string request(n, '\0');
+    if (!ReceiveAll(fd, request.data(), n)) ::_exit(0);
+    if (!SendMessage(fd, Serve(DecodeRequest(request), warnings))) ::_exit(0);
   }
 }
+
+// Reads tables in a child process, started at the first read and again after
+// one that crashed or ran out of time.
+class ReaderProcess {
+ public:
+  ~ReaderProcess() { Stop(); }
+
+  TableSnapshot Read(const Request& request, std::chrono::milliseconds limit) {
+    const std::string what = "Could not read the table '" + request.table + "': ";
+    const std::string why = " (the file is damaged or was being written)";
+    const std::string message = EncodeRequest(request);
+    if (pid_ < 0 || !SendMessage(fd_.get(), message)) {
+      Stop();
+      Start();
+      if (!SendMessage(fd_.get(), message)) {
+        Stop();
+        throw RunTimeError(err::kNotADatabase, what + "the reader process does not answer");
+      }
+    }
+    std::unique_ptr<char[]> answer;
+    std::size_t size = 0;
+    const Outcome outcome = Receive(answer, size, std::chrono::steady_clock::now() + limit);
+    if (outcome == Outcome::kAnswer) {
+      try {
+        return DecodeAnswer(std::string_view(answer.get(), size));
+      } catch (const std::out_of_range&) {
+        Stop();
+        throw RunTimeError(err::kNotADatabase, what + "the reader's answer was cut short" + why);
+      }
+    }
+    if (outcome == Outcome::kTimedOut) {
+      Stop();
+      throw RunTimeError(err::kNotADatabase, what + "the reader did not finish within " +
+                                                 std::to_string(limit.count()) + " ms" + why);
+    }
+    const int status = Stop();
+    if (WIFSIGNALED(status))
+      throw RunTimeError(err::kNotADatabase,
+                         what + "the reader failed (" + strsignal(WTERMSIG(status)) + ")" + why);
+    throw RunTimeError(err::kNotADatabase, what + "the reader gave no answer" + why);
+  }
+
+ private:
+  enum class Outcome { kAnswer, kTimedOut, kEnded };
+
+  void Start() {
+    int fds[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0) RaiseNoReader();
+    Fd mine(fds[0]), theirs(fds[1]);
+    const int size = 1 << 20;  // a whole answer in few hops
+    ::setsockopt(fds[0], SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+    ::setsockopt(fds[1], SOL_SOCKET, SO_SNDBUF, &size, sizeof size);
+    const pid_t pid = ::fork();
+    if (pid < 0) RaiseNoReader();
+    if (pid == 0) {
+      mine.Reset();
+      ServeRequests(theirs.get());
+    }
+    pid_ = pid;
+    fd_ = std::move(mine);
+  }
+
+  // Ends the reader, whatever it is doing; its exit status.
+  int Stop() {
+    fd_.Reset();
+    int status = 0;
+    if (pid_ > 0) {
+      ::kill(pid_, SIGKILL);
+      while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+      }
+    }
+    pid_ = -1;
+    return status;
+  }
+
+  Outcome Receive(std::unique_ptr<char[]>& answer, std::size_t& answer_size,
+                  std::chrono::steady_clock::time_point deadline) {
+    uint32_t size = 0;
+    std::size_t want = 4, got = 0;
+    bool have_size = false;
+    for (;;) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+          deadline - std::chrono::steady_clock::now());
+      if (left.count() < 0) return Outcome::kTimedOut;
+      pollfd p{fd_.get(), POLLIN, 0};
+      const int ready = ::poll(&p, 1, static_cast<int>(left.count()) + 1);
+      if (ready < 0 && errno != EINTR) return Outcome::kEnded;
+      if (ready <= 0) continue;
+      char* into = have_size ? answer.get() + got : reinterpret_cast<char*>(&size) + got;
+      const ssize_t n = ::recv(fd_.get(), into, want - got, MSG_DONTWAIT);
+      if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+      if (n <= 0) return Outcome::kEnded;
+      got += static_cast<std::size_t>(n);
+      if (got < want) continue;
+      if (have_size) return Outcome::kAnswer;
+      have_size = true;
+      answer.reset(new char[size]);
+      answer_size = want = size;
+      got = 0;
+      if (want == 0) return Outcome::kAnswer;
+    }
+  }
+
+  [[noreturn]] static void RaiseNoReader() {
+    throw RunTimeError(err::kCannotOpenFile, "Could not start reading the database: " +
+                                                 std::string(std::strerror(errno)));
+  }
+
+  pid_t pid_ = -1;
+  Fd fd_;
+};
 
 class MdbDatabase : public Database {
  public:
   MdbDatabase(std::string path, MdbOptions options) : path_(std::move(path)), options_(options) {}
 
   std::unique_ptr<Recordset> OpenRecordset(std::string_view source) override {
+    Request request{path_, std::string(source), true, {}};
     if (!IsQueryText(source)) {
-      auto snap = std::make_shared<TableSnapshot>(
-          ReadIsolated(path_, source, nullptr, options_.time_limit));
+      auto snap = std::make_shared<TableSnapshot>(reader_.Read(request, options_.time_limit));
       return OpenSnapshot(std::move(snap), nullptr);
     }
     const Query query = ParseQuery(source);
-    std::vector<std::string> needed = query.columns;
-    if (query.where) needed.push_back(query.where->field);
-    auto snap = std::make_shared<TableSnapshot>(ReadIsolated(
-        path_, query.table, query.all_columns ? nullptr : &needed, options_.time_limit));
+    request.table = query.table;
+    request.all_columns = query.all_columns;
+    request.columns = query.columns;
+    if (query.where) request.columns.push_back(query.where->field);
+    auto snap = std::make_shared<TableSnapshot>(reader_.Read(request, options_.time_limit));
     return OpenSnapshot(std::move(snap), &query);
   }
 
  private:
   std::string path_;
   MdbOptions options_;
+  ReaderProcess reader_;
 };
 
 }  // namespace

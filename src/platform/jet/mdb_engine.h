@@ -4,10 +4,11 @@
 // written since the last open and never a page changing under the parser.
 //
 // libmdb trusts the pages it reads: on a damaged or half-written file it can
-// crash, loop or print warnings and drop rows. So each read runs in a forked
-// child with a time limit; a crash, a time-out, any warning or a row count
-// that differs from the table's definition is a failed read (3343), which the
-// caller may retry on its next pass.
+// crash, loop or print warnings and drop rows. So the parse runs in a reader
+// process of the database's own (forked at its first read, and again after a
+// read that killed it), under a time limit; a crash, a time-out, any warning
+// or a row count that differs from the table's definition is a failed read
+// (3343), which the caller may retry on its next pass.
 #include <chrono>
 #include <memory>
 #include <string>

@@ -57,8 +57,15 @@ class SnapshotRecordset : public Recordset {
 
  private:
   int Lookup(std::string_view name) const {
-    for (const auto& [field, column] : fields_)
-      if (field == name) return column;
+    // Rows are read field by field in the same order each time: try the next one first.
+    const std::size_t n = fields_.size();
+    for (std::size_t k = 0; k < n; ++k) {
+      const std::size_t i = (hint_ + k) % n;
+      if (fields_[i].first == name) {
+        hint_ = i + 1;
+        return fields_[i].second;
+      }
+    }
     for (const auto& [field, column] : fields_)
       if (EqualsIgnoringCase(field, name)) return column;
     RaiseNoSuchField(name);
@@ -75,6 +82,7 @@ class SnapshotRecordset : public Recordset {
   std::vector<std::pair<std::string, int>> fields_;
   std::vector<uint32_t> rows_;
   std::size_t pos_ = 0;
+  mutable std::size_t hint_ = 0;
   bool closed_ = false;
 };
 

@@ -20,7 +20,7 @@ inline constexpr int kDataTypeMismatch = 3464;  // a text compared with a number
 struct TableSnapshot {
   std::string name;
   std::vector<std::string> columns;
-  std::vector<std::vector<Value>> rows;  // each as long as columns
+  std::vector<std::vector<tallix::Value>> rows;  // each as long as columns
 };
 
 // Names of tables and fields ignore ASCII case, as the engine's do.
