@@ -54,7 +54,10 @@ void GridView::Sync() {
   setHorizontalHeaderLabels(captions);
 
   const GridFont& head = model_.HeadFont();
-  horizontalHeader()->setFont(ScreenFont(head.Name, head.Size, head.Bold, head.Italic));
+  const QFont head_font = ScreenFont(head.Name, head.Size, head.Bold, head.Italic);
+  horizontalHeader()->setFont(head_font);
+  // The header paints with its items' font where they have one.
+  for (int k = 0; k < columns; ++k) horizontalHeaderItem(k)->setFont(head_font);
   const GridFont& cell = model_.Font();
   const QFont cell_font = ScreenFont(cell.Name, cell.Size, cell.Bold, cell.Italic);
   setFont(cell_font);
@@ -82,6 +85,8 @@ void GridView::Sync() {
       it->setBackground(even ? QBrush(back_even) : QBrush(palette().color(QPalette::Base)));
     }
   }
+  // No cell of a display board stands out as the current one.
+  setCurrentIndex(QModelIndex());
   setUpdatesEnabled(true);
   viewport()->update();
 }
