@@ -1,0 +1,90 @@
+#include "app/fm_tallix.h"
+
+#include "app/discovery.h"
+#include "app/structure_loading.h"
+#include "core/checked.h"
+#include "monitors/cls_monitors.h"
+#include "ranking/grid_layout.h"
+#include "ranking/key_commands.h"
+#include "ranking/show_rankings.h"
+
+namespace tallix {
+namespace {
+
+constexpr double kBarLeft = 7375, kBarWidth = 280, kBarHeight = 10935;
+
+void PlaceBar(PictureBox& bar, Colour colour) {
+  bar.SetLeft(kBarLeft);
+  bar.SetTop(0);
+  bar.SetWidth(kBarWidth);
+  bar.SetHeight(kBarHeight);
+  bar.SetBackColor(colour);
+}
+
+}  // namespace
+
+FmTallix::FmTallix(FmTallixParts parts)
+    : parts_(std::move(parts)),
+      log_(s.LogEnabled, parts_.log_path, parts_.clock, parts_.date_format),
+      refresh_{s,
+               parts_.form,
+               GridRank,
+               PicRemain,
+               Timer1,
+               parts_.Inet1,
+               log_,
+               parts_.clock,
+               parts_.paths.ToHost(kTemplatePath),
+               parts_.paths.ToHost(kPagePath),
+               {}} {
+  PlaceBar(PicElapsed, RGB(192, 255, 255));
+  PlaceBar(PicRemain, RGB(0, 0, 128));
+  Timer1.SetEnabled(false);
+  Timer1.SetInterval(65000);
+}
+
+void FmTallix::Form_Load(screens::Screens& screens) {
+  s.CurrentMonitor = std::make_shared<clsMonitor>();
+  s.MonitorList = std::make_shared<clsMonitors>(screens);
+  int position = 0;
+  for (const auto& monitor : *s.MonitorList->Monitors()) {
+    s.CurrentMonitor = monitor;
+    if (++position == 2) {
+      s.SecondMonitorWidth = ToInteger(static_cast<double>(monitor->Width()));
+      s.SecondMonitorHeight = ToInteger(static_cast<double>(monitor->Height()));
+    }
+  }
+}
+
+void FmTallix::Form_Activate() {
+  if (activated_) return;
+  activated_ = true;
+  FindDatabase(s, parts_.command_line, parts_.files, parts_.CommonDialog1, parts_.clock,
+               parts_.date_format.DateSeparator());
+  LoadSessionStructure(s, parts_.engine, parts_.clock);
+  parts_.Inet1.URL = "FTP://" + parts_.ftp_host;
+  parts_.Inet1.UserName = parts_.ftp_host + "|" + parts_.ftp_account;
+  parts_.Inet1.Password = "qoradu";
+  GetBWSData();
+}
+
+void FmTallix::GridRank_InitColProps() {
+  tallix::GridRank_InitColProps(s, parts_.form, GridRank, PicRemain, PicElapsed, log_);
+}
+
+void FmTallix::GridRank_KeyDown(int16_t KeyCode, int16_t Shift) {
+  KeyContext keys{s,           parts_.form, GridRank, PicRemain, parts_.CommonDialog1,
+                  parts_.clock, log_,       [this] { PrintAppendix(); }};
+  tallix::GridRank_KeyDown(KeyCode, Shift, keys);
+}
+
+void FmTallix::PrintAppendix() { WriteLog("PrintAppendix: the appendix is not available"); }
+
+void FmTallix::Timer1_Timer() {
+  Timer1.SetEnabled(false);
+  GetBWSData();
+}
+
+void FmTallix::GetBWSData() { tallix::GetBWSData(refresh_); }
+
+}  // namespace tallix

@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "app/state/session_state.h"
+#include "app/structure_loading.h"
+#include "engine/refresh_pass.h"
+#include "platform/jet/memory_database.h"
+#include "ranking/show_rankings.h"
+
+namespace tallix {
+namespace {
+
+namespace fs = std::filesystem;
+
+class RefreshPassTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() / ("tallix_pass_" + std::to_string(::getpid()) + "_" +
+                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir);
+    fs::copy_file(fs::path(TALLIX_SOURCE_DIR) / "share" / "SPOOLTEMPL.HTM", dir / "SPOOLTEMPL.HTM");
+    db = std::make_shared<jet::MemoryDatabase>();
+    db->AddTable("PlayerNumbers", {"Table", "Direction", "Name", "TimeLog"});
+    db->AddTable("ReceivedData", {"Board", "Table", "Round", "PairNS", "PairEW", "NS/EW",
+                                  "Contract", "Result", "Remarks", "Erased"});
+    s.BWSDatabase = db;
+    s.NamesQuery = kNamesQuery;
+    s.NumTables = 2;
+    s.NumBoards = 2;
+    s.PlaysPerBoard = 2;
+    s.Top = 2;
+    s.TwoFields = true;
+    s.NSPairCount = 2;
+    s.TableNSPair(1) = 1, s.TableEWPair(1) = 1;
+    s.TableNSPair(2) = 2, s.TableEWPair(2) = 2;
+    s.SessionTitle = "Friday Pairs ";
+    s.RoundSeconds = 900;
+    s.LogEnabled = true;
+    s.RoundStart = start;
+    clock.Set(start);
+    ctx.template_host_path = (dir / "SPOOLTEMPL.HTM").string();
+    ctx.page_host_path = (dir / "RankingTable.htm").string();
+    form.SetCaption("Tallix");
+    grid.SetHeight(720);
+  }
+  void TearDown() override { fs::remove_all(dir); }
+
+  void AddResult(int board, int table, int round, const char* contract, const char* result) {
+    db->AddRow("ReceivedData", {board, table, round, table, table, "N", contract, result, Value(),
+                                false});
+  }
+  void Pass() { GetBWSData(ctx); }
+
+  fs::path dir;
+  DateTime start = MakeDateTime(2026, 12, 11, 19, 30, 0);
+  std::shared_ptr<jet::MemoryDatabase> db;
+  SessionState s;
+  MemoryForm form;
+  Grid grid;
+  PictureBox remain;
+  Timer timer;
+  MemoryTransfer inet;
+  MemoryLog log;
+  ManualClock clock;
+  RefreshContext ctx{s, form, grid, remain, timer, inet, log, clock, {}, {}, {}};
+};
+
+TEST_F(RefreshPassTest, EmptyResultsUpdateNamesOnlyAndRearmTheTimer) {
+  db->AddRow("PlayerNumbers", {1, "N", "Ann Smith", start});
+  grid.AddItem("stale\trow");
+  Pass();
+  EXPECT_EQ(s.NorthName(1), "Ann Smith");
+  EXPECT_EQ(form.Caption(), "Tallix");
+  EXPECT_EQ(grid.Rows(), 1);
+  EXPECT_TRUE(inet.commands.empty());
+  EXPECT_TRUE(timer.Enabled());
+  EXPECT_EQ(timer.Interval(), 10000);
+}
+
+TEST_F(RefreshPassTest, AFullPassSetsCaptionClockGridPageUploadAndFontOnce) {
+  AddResult(1, 1, 1, "4 H", "=");
+  AddResult(1, 2, 7, "4 H", "-1");
+  clock.Advance(450);
+  Pass();
+  EXPECT_EQ(form.Caption(), "Rankings:  Friday Pairs ; Round 7");
+  ASSERT_EQ(grid.Rows(), 2);
+  EXPECT_EQ(grid.Cell(0, 1), "1");
+  EXPECT_EQ(grid.Cell(0, 3), "100");
+  EXPECT_EQ(inet.commands, std::vector<std::string>{kUploadCommand});
+  EXPECT_TRUE(fs::exists(dir / "RankingTable.htm"));
+  EXPECT_EQ(s.SecondsRemaining, 450);
+  EXPECT_EQ(remain.Height(), 360);
+  EXPECT_EQ(remain.Top(), 360);
+  EXPECT_NE(std::find(log.lines.begin(), log.lines.end(), "Remaining:450, Height:360, Top:360"),
+            log.lines.end());
+  EXPECT_EQ(grid.Font().Size, 18);
+  EXPECT_EQ(grid.RowHeight(), 575);
+  EXPECT_TRUE(s.FontSized);
+  grid.SetFontSize(9);
+  Pass();  // the font is chosen once per run
+  EXPECT_EQ(grid.Font().Size, 9);
+  EXPECT_EQ(inet.commands.size(), 2u);  // nothing changed, uploaded again
+  EXPECT_TRUE(timer.Enabled());
+}
+
+TEST_F(RefreshPassTest, ClockBarColourAndSize) {
+  AddResult(1, 1, 1, "4 H", "=");
+  struct Case {
+    int left;
+    Colour colour;
+  } cases[] = {{845, RGB(0, 0, 128)}, {240, RGB(0, 0, 128)}, {239, RGB(255, 128, 0)},
+               {120, RGB(255, 128, 0)}, {119, RGB(255, 0, 0)}, {0, RGB(255, 0, 0)}};
+  for (const auto& c : cases) {
+    clock.Set(AddSeconds(start, 900 - c.left));
+    Pass();
+    EXPECT_EQ(s.SecondsRemaining, c.left);
+    EXPECT_EQ(remain.BackColor(), c.colour) << c.left;
+    EXPECT_FLOAT_EQ(remain.Height(), static_cast<float>(720.0 * c.left / 900));
+    EXPECT_FLOAT_EQ(remain.Top() + remain.Height(), 720);
+  }
+  EXPECT_EQ(s.RoundStart, start);  // a round ending exactly now has not ended
+  clock.Set(AddSeconds(start, 3 * 900 + 100));  // idle past three round ends
+  Pass();
+  EXPECT_NEAR(s.RoundStart.days, AddSeconds(start, 3 * 900).days, 1e-9);
+  EXPECT_EQ(s.SecondsRemaining, 800);
+}
+
+TEST_F(RefreshPassTest, NoClockWhenSwitchedOffAndNoGridWithoutNorthSouthPairs) {
+  AddResult(1, 1, 1, "4 H", "=");
+  s.RoundSeconds = 0;
+  Pass();
+  EXPECT_EQ(grid.Rows(), 2);
+  for (const auto& line : log.lines) EXPECT_NE(line.rfind("Remaining:", 0), 0u) << line;
+  s.NSPairCount = 0;
+  s.FontSized = false;
+  Pass();
+  EXPECT_EQ(form.Caption(), "Rankings:  Friday Pairs ; Round 1");
+  EXPECT_EQ(grid.Rows(), 0);
+  EXPECT_EQ(inet.commands.size(), 1u);
+  EXPECT_FALSE(s.FontSized);
+}
+
+TEST_F(RefreshPassTest, FontTableByNumberOfTables) {
+  AddResult(1, 1, 1, "4 H", "=");
+  const float design_size = grid.Font().Size;
+  const double design_rows = grid.RowHeight();
+  struct Case {
+    int tables;
+    float points;
+    double rows;
+  } cases[] = {{19, 18, 575}, {20, 18, 550}, {23, 18, 480}, {24, 16, 455},
+               {25, 15, 430}, {27, 14, 405}, {28, design_size, design_rows}};
+  for (const auto& c : cases) {
+    Grid fresh;
+    s.NumTables = c.tables;
+    s.FontSized = false;
+    RefreshContext run{s, form, fresh, remain, timer, inet, log, clock, ctx.template_host_path,
+                       ctx.page_host_path, {}};
+    GetBWSData(run);
+    EXPECT_EQ(fresh.Font().Size, c.points) << c.tables;
+    EXPECT_EQ(fresh.RowHeight(), c.rows) << c.tables;
+    EXPECT_TRUE(s.FontSized);
+  }
+}
+
+TEST_F(RefreshPassTest, AFailedPassRearmsTheTimerAndLogsEachNewErrorOnce) {
+  AddResult(1, 1, 1, "4 H", "=");
+  AddResult(50, 1, 1, "4 H", "=");
+  Pass();
+  Pass();
+  EXPECT_TRUE(timer.Enabled());
+  EXPECT_EQ(std::count(log.lines.begin(), log.lines.end(),
+                       "Refresh failed: Error 9: Subscript out of range"),
+            1);
+  EXPECT_EQ(grid.Rows(), 0);
+  db->ClearRows("ReceivedData");
+  AddResult(1, 1, 1, "4 H", "=");
+  Pass();
+  EXPECT_EQ(grid.Rows(), 2);
+}
+
+}  // namespace
+}  // namespace tallix

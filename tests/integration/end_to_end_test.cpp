@@ -1,0 +1,277 @@
+// The display end to end without a window: a real session database written
+// by the project's Jet writer, found through the control software's log in
+// a folder standing for drive C:, read through libmdb.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <memory>
+
+#include "app/fm_tallix.h"
+#include "app/mapped_engine.h"
+#include "core/run_time_error.h"
+#include "platform/jet/mdb_engine.h"
+#include "session_files.h"
+
+namespace tallix {
+namespace {
+
+using testing::DriveC;
+using testing::json;
+using testing::Seat;
+
+const DateTime kStart = MakeDateTime(2026, 12, 11, 19, 30, 0);
+const char* kToday = "11/12/2026";
+
+// Three-table Mitchell, three rounds of two boards: north-south pairs stay,
+// east-west pairs move up a table and boards down a table each round.
+std::vector<Seat> Mitchell3() {
+  std::vector<Seat> seats;
+  for (int r = 1; r <= 3; ++r) {
+    for (int t = 1; t <= 3; ++t) {
+      const int set = ((t - r) % 3 + 3) % 3;
+      seats.push_back({t, r, t, (t + r - 2) % 3 + 1, 2 * set + 1, 2 * set + 2});
+    }
+  }
+  return seats;
+}
+
+// On boards 1 to 5 pair 1 north-south scores best, pair 3 worst; board 6
+// goes pair 3, pair 1, pair 2.
+const char* MitchellResult(int board, int ns) {
+  static const char* kBest[] = {"+1", "=", "-1"};
+  const int place = board == 6 ? (ns == 3 ? 0 : ns == 1 ? 1 : 2) : ns - 1;
+  return kBest[place];
+}
+
+json MitchellResults(int first_round, int last_round) {
+  json rows = json::array();
+  int id = first_round * 100;
+  for (const Seat& s : Mitchell3()) {
+    if (s.round < first_round || s.round > last_round) continue;
+    for (int b = s.low; b <= s.high; ++b) {
+      rows.push_back(testing::Result(++id, s.table, s.round, b, s.ns, s.ew, "N", "4 S",
+                                     MitchellResult(b, s.ns)));
+    }
+  }
+  return rows;
+}
+
+class EndToEndTest : public ::testing::Test {
+ protected:
+  void Start(const std::string& command_line = "") {
+    window = std::make_unique<FmTallix>(FmTallixParts{
+        engine, host_files, paths, form, dialog, inet, clock,
+        HostDateFormat{"%d/%m/%Y", "%H:%M:%S"}, command_line, drive.Host("TallixLog.txt")});
+    window->Form_Activate();
+  }
+  void WriteSession(const std::string& name, const json& session) {
+    bws::WriteBws(drive.Host("BridgeData/Club/" + name), session);
+  }
+  void LogOpens(const std::string& name) {
+    drive.WriteLog({"10/12/2026 20:00:00 Opening database C:\\BridgeData\\Club\\old.bws",
+                    std::string(kToday) + " 19:00:00 Program started",
+                    std::string(kToday) + " 19:00:05 Opening database C:\\BridgeData\\Club\\" +
+                        name + " (exclusive)"});
+  }
+  std::vector<std::string> Row(int r) const {
+    std::vector<std::string> cells;
+    for (int c = 0; c < 9; ++c) cells.push_back(window->GridRank.Cell(r, c));
+    return cells;
+  }
+  // The activity log's messages, without their quoted date and time.
+  std::vector<std::string> Messages() const {
+    std::ifstream in(drive.Host("TallixLog.txt"));
+    std::vector<std::string> out;
+    for (std::string line; std::getline(in, line);) {
+      const auto colon = line.find(": ");
+      out.push_back(line.substr(colon + 2, line.size() - colon - 4));  // drops "\"\r
+    }
+    return out;
+  }
+  bool Logged(const std::string& message) const {
+    const auto m = Messages();
+    return std::find(m.begin(), m.end(), message) != m.end();
+  }
+
+  DriveC drive;
+  files::PathMap paths{drive.Root().string()};
+  files::HostFileSystem host_files{paths};
+  jet::MdbEngine mdb;
+  MappedEngine engine{mdb, paths};
+  ManualClock clock{kStart};
+  MemoryForm form;
+  MemoryDialog dialog;
+  MemoryTransfer inet;
+  std::unique_ptr<FmTallix> window;
+};
+
+TEST_F(EndToEndTest, TwoFieldMitchellPartThenFullyPlayedWithNamesArrivingBetweenPasses) {
+  json session = testing::SessionJson(3, "Thursday Pairs Session 2", Mitchell3());
+  session["PlayerNumbers"] = {testing::Name(1, "N", "Ann Smith", "2026-12-11 19:01:00"),
+                              testing::Name(1, "S", "Bob Smith", "2026-12-11 19:01:00"),
+                              testing::Name(1, "E", "Cy Ek", "2026-12-11 19:01:00"),
+                              testing::Name(1, "W", "Di <b>Ek</b>", "2026-12-11 19:01:00")};
+  session["ReceivedData"] = MitchellResults(1, 1);
+  WriteSession("mitchell.bws", session);
+  LogOpens("mitchell.bws");
+
+  Start();
+  EXPECT_EQ(window->s.BWSPath, "C:\\BridgeData\\Club\\mitchell.bws");
+  EXPECT_TRUE(window->s.TwoFields);
+  EXPECT_EQ(window->s.Top, 4);
+  EXPECT_EQ(form.Caption(), "Rankings:  Thursday Pairs ; Round 1");
+  EXPECT_EQ(inet.URL, "FTP://localhost");
+  // One result a board so far: half the top each way.
+  ASSERT_EQ(window->GridRank.Rows(), 3);
+  EXPECT_EQ(Row(0), (std::vector<std::string>{"1", "1", "Ann & Bob Smith", "50", "", "1", "1",
+                                              "Cy Ek & Di <b>Ek</b>", "50"}));
+  EXPECT_TRUE(Logged("1,NS1,4,8,50,EW1,4,8,50"));
+  EXPECT_TRUE(window->Timer1.Enabled());
+  EXPECT_EQ(window->Timer1.Interval(), 10000);
+
+  // The rest of the session, and names typed in the same second as the
+  // last name read.
+  window->Timer1.SetEnabled(false);
+  bws::AppendBws(drive.Host("BridgeData/Club/mitchell.bws"),
+                 {{"ReceivedData", MitchellResults(2, 3)},
+                  {"PlayerNumbers", {testing::Name(2, "N", "Eve Ray", "2026-12-11 19:01:00"),
+                                     testing::Name(2, "S", "Fay Lu", "2026-12-11 19:02:00"),
+                                     testing::Name(2, "E", "Gus Ho", "2026-12-11 19:02:00")}}});
+  clock.Advance(300);
+  window->Timer1_Timer();
+  EXPECT_EQ(form.Caption(), "Rankings:  Thursday Pairs ; Round 3");
+  ASSERT_EQ(window->GridRank.Rows(), 3);
+  EXPECT_EQ(Row(0), (std::vector<std::string>{"1", "1", "Ann & Bob Smith", "91.67", "", "1", "1",
+                                              "Cy Ek & Di <b>Ek</b>", "58.33"}));
+  EXPECT_EQ(Row(1), (std::vector<std::string>{"2", "2", "Eve Ray & Fay Lu", "41.67", "", "2", "2",
+                                              "Gus Ho & ", "58.33"}));
+  EXPECT_EQ(Row(2),  // no name typed at table 3 yet
+            (std::vector<std::string>{"3", "3", "", "16.67", "", "3", "3", "", "33.33"}));
+  EXPECT_TRUE(Logged("1,NS1,22,24,91.67,EW1,14,24,58.33"));
+  EXPECT_TRUE(Logged("2,NS2,10,24,41.67,EW2,14,24,58.33"));
+  EXPECT_TRUE(Logged("3,NS3,4,24,16.67,EW3,8,24,33.33"));
+  EXPECT_TRUE(Logged("Remaining:600, Height:7290, Top:3645"));  // 600 of 900 s, design height
+  const std::string page = drive.ReadPage();
+  EXPECT_NE(page.find("Ann &amp; Bob Smith"), std::string::npos);
+  EXPECT_NE(page.find("Di &lt;b&gt;Ek&lt;/b&gt;"), std::string::npos);
+  EXPECT_EQ(page.find("<b>Ek</b>"), std::string::npos);
+  EXPECT_NE(page.find("91.67"), std::string::npos);
+  EXPECT_EQ(inet.commands.size(), 2u);
+  EXPECT_EQ(inet.commands.back(), "put C:\\Bridgemate\\RankingTable.htm www/RankingTable.htm");
+}
+
+TEST_F(EndToEndTest, OneFieldHowellRanksEveryPairInOneList) {
+  // Two tables, four pairs; pairs 1 and 2 change direction in round 2.
+  json session = testing::SessionJson(
+      2, "Howell", {{1, 1, 1, 2, 1, 2}, {2, 1, 3, 4, 1, 2}, {1, 2, 4, 1, 3, 4}, {2, 2, 2, 3, 3, 4}});
+  session["PlayerNumbers"] = {testing::Name(2, "E", "Ola Berg", "2026-12-11 19:01:00")};
+  session["ReceivedData"] = {
+      testing::Result(1, 1, 1, 1, 1, 2, "N", "4 S", "="),  testing::Result(2, 2, 1, 1, 3, 4, "N", "4 S", "-1"),
+      testing::Result(3, 1, 1, 2, 1, 2, "N", "4 S", "-2"), testing::Result(4, 2, 1, 2, 3, 4, "N", "3 S", "="),
+      testing::Result(5, 1, 2, 3, 4, 1, "N", "3 N", "="),  testing::Result(6, 2, 2, 3, 2, 3, "N", "3 N", "-1"),
+      testing::Result(7, 1, 2, 4, 4, 1, "N", "1 C", "="),  testing::Result(8, 2, 2, 4, 2, 3, "N", "1 C", "=")};
+  WriteSession("howell.bws", session);
+  LogOpens("howell.bws");
+  Start();
+  EXPECT_FALSE(window->s.TwoFields);
+  EXPECT_EQ(window->s.NSPairName(4), "Ola Berg & ");
+  ASSERT_EQ(window->GridRank.Rows(), 2);
+  EXPECT_EQ(Row(0), (std::vector<std::string>{"1", "3", "", "62.5", "", "3", "1", "", "37.5"}));
+  EXPECT_EQ(Row(1),
+            (std::vector<std::string>{"2", "4", "Ola Berg & ", "62.5", "", "4", "2", "", "37.5"}));
+  EXPECT_TRUE(Logged("1,NS1,3,8,37.5,EW2,3,8,37.5"));
+  EXPECT_TRUE(Logged("2,NS3,5,8,62.5,EW4,5,8,62.5"));
+}
+
+TEST_F(EndToEndTest, ABadRowStopsEveryPassUntilItIsErased) {
+  json session = testing::SessionJson(3, "Club Session", Mitchell3());
+  session["ReceivedData"] = MitchellResults(1, 1);
+  WriteSession("bad.bws", session);
+  LogOpens("bad.bws");
+  Start();
+  ASSERT_EQ(window->GridRank.Rows(), 3);
+
+  json bad = testing::Result(999, 1, 2, 50, 1, 2, "N", "4 S", "=");
+  bws::AppendBws(drive.Host("BridgeData/Club/bad.bws"), {{"ReceivedData", {bad}}});
+  window->Timer1_Timer();
+  window->Timer1_Timer();
+  EXPECT_TRUE(window->Timer1.Enabled());
+  EXPECT_EQ(window->GridRank.Rows(), 3);  // the display keeps the last good pass
+  const auto m = Messages();
+  EXPECT_EQ(std::count(m.begin(), m.end(), "Refresh failed: Error 9: Subscript out of range"), 1);
+
+  // The scorer erases the row: the control software rewrites it in place.
+  bad["Erased"] = true;
+  session["ReceivedData"].push_back(bad);
+  for (const json& row : MitchellResults(2, 2)) session["ReceivedData"].push_back(row);
+  WriteSession("bad.bws", session);
+  window->Timer1_Timer();
+  EXPECT_EQ(form.Caption(), "Rankings:  Club ; Round 2");
+  EXPECT_EQ(window->GridRank.Rows(), 3);
+}
+
+TEST_F(EndToEndTest, StartUpFailuresAndTheDialog) {
+  try {
+    Start();  // no log at all
+    ADD_FAILURE() << "start-up went on without the control software's log";
+  } catch (const RunTimeError& e) {
+    EXPECT_EQ(e.Number, err::kFileNotFound);
+  }
+
+  json session = testing::SessionJson(3, "Chosen", Mitchell3());
+  session["ReceivedData"] = MitchellResults(1, 1);
+  WriteSession("chosen.bws", session);
+  dialog.files_to_choose = {"C:\\BRIDGEDATA\\club\\CHOSEN.BWS"};
+  Start("/?");
+  EXPECT_EQ(dialog.opens, 1);
+  EXPECT_EQ(dialog.InitDir, "C:\\BridgeData\\Orvel\\Bridgemate");
+  EXPECT_EQ(form.Caption(), "Rankings:  Chosen; Round 1");
+
+  drive.WriteLog({std::string(kToday) + " 19:00:00 Opening database C:\\BridgeData\\Club\\x.BWS"});
+  dialog.files_to_choose = {""};  // cancelled
+  EXPECT_THROW(Start(), RunTimeError);
+}
+
+// The program itself: --once starts up, runs one pass, writes the page and exits.
+std::pair<int, std::string> RunCommand(const std::string& command) {
+  std::string out;
+  FILE* p = ::popen((command + " 2>&1").c_str(), "r");
+  std::array<char, 512> buf;
+  while (std::fgets(buf.data(), buf.size(), p)) out += buf.data();
+  const int status = ::pclose(p);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+TEST(HeadlessProgram, OnceWritesThePageAndTheLogAndExits) {
+  DriveC drive;
+  json session = testing::SessionJson(3, "Headless Pairs Session 1", Mitchell3());
+  session["PlayerNumbers"] = {testing::Name(1, "N", "Ann Smith", "2026-12-11 19:01:00")};
+  session["ReceivedData"] = MitchellResults(1, 3);
+  bws::WriteBws(drive.Host("BridgeData/Club/once.bws"), session);
+  const std::time_t now = std::time(nullptr);
+  char today[16];
+  std::strftime(today, sizeof today, "%d/%m/%Y", std::localtime(&now));
+  drive.WriteLog({std::string(today) + " 09:00:00 Opening database C:\\BridgeData\\Club\\once.bws"});
+
+  const std::string tallix = std::string(TALLIX_BINARY_DIR) + "/src/app/tallix";
+  auto [code, out] = RunCommand("LC_ALL=C " + tallix + " --once --drive-c " + drive.Root().string());
+  EXPECT_EQ(code, 0) << out;
+  EXPECT_NE(out.find("Caption: Rankings:  Headless Pairs ; Round 3"), std::string::npos) << out;
+  EXPECT_NE(drive.ReadPage().find("Ann Smith &amp; "), std::string::npos);
+  std::ifstream log(std::string(TALLIX_BINARY_DIR) + "/src/app/TallixLog.txt");
+  const std::string text(std::istreambuf_iterator<char>(log), {});
+  EXPECT_NE(text.find("1,NS1,22,24,91.67,EW1,14,24,58.33"), std::string::npos);
+
+  std::filesystem::remove(drive.Root() / "Bridgemate" / "BMProLog.log");
+  std::tie(code, out) = RunCommand(tallix + " --once --drive-c " + drive.Root().string() + " </dev/null");
+  EXPECT_EQ(code, 1);
+  EXPECT_NE(out.find("error 53"), std::string::npos) << out;
+}
+
+}  // namespace
+}  // namespace tallix
