@@ -156,7 +156,7 @@ TEST_F(GridViewTest, ShowsTheDesignColumnsInPixels) {
   }
   const int widths[] = {37, 37, 344, 66, 17, 37, 37, 344, 66};  // twips / 15
   for (int k = 0; k < 9; ++k) EXPECT_EQ(view.columnWidth(k), widths[k]) << k;
-  EXPECT_EQ(view.geometry(), QRect(0, 0, 991, 729));  // 14865 x 10935 twips
+  EXPECT_EQ(view.geometry(), QRect(8, 0, 991, 729));  // 14865 x 10935 twips, 115 in
   EXPECT_EQ(view.horizontalHeader()->font().pointSizeF(), 12);
   EXPECT_TRUE(view.horizontalHeader()->font().bold());
   EXPECT_EQ(view.font().pointSizeF(), 17.25);

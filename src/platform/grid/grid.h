@@ -83,7 +83,9 @@ class Grid {
   std::vector<GridColumn> columns_;
   std::vector<std::vector<std::string>> rows_;
   bool redraw_ = true;
-  double left_ = 0, top_ = 0, width_ = 14865, height_ = 10935, row_height_ = 0;
+  // At its design place the filler column lies under the clock bars' start
+  // rectangle (left 7375 twips).
+  double left_ = 115, top_ = 0, width_ = 14865, height_ = 10935, row_height_ = 0;
   GridFont font_, head_font_;
   Colour fore_even_ = 0, back_even_ = RGB(255, 255, 255);
 };

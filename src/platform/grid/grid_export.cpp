@@ -151,7 +151,8 @@ void ReplaceFile(const std::string& path, const std::string& text) {
     }
     done += static_cast<std::size_t>(n);
   }
-  if (::fsync(fd) != 0) fail("flush");
+  // No fsync: the page is rewritten on every pass, and the rename alone keeps
+  // a reader from ever seeing half of it.
   if (::close(fd) != 0) {
     const int code = errno;
     ::unlink(temp.c_str());
