@@ -228,6 +228,29 @@ TEST_F(Matchpoints, LogLinePerTableWithAnEastWestPair) {
                                                  "3,NS3,0.33,6,5.5,EW3,5.67,6,94.5"}));
 }
 
+TEST_F(Matchpoints, LogLineOfAMovingSession) {
+  // Seven tables, E = 7 (Top 12); east-west pairs 8 to 14 move one table down each board.
+  Session(7, 7, 8);
+  for (int t = 1; t <= 7; ++t) Seat(t, t, t + 7);
+  // North-south matchpoints wanted on boards 1 to 7, table 1 to 7; scores follow them.
+  const int mp[7][7] = {{0, 2, 4, 12, 6, 8, 10}, {0, 2, 10, 12, 4, 6, 8}, {0, 10, 2, 12, 4, 6, 8},
+                        {10, 0, 2, 12, 4, 6, 8}, {0, 4, 6, 2, 10, 12, 8}, {4, 6, 8, 2, 10, 0, 12},
+                        {1, 6, 8, 1, 4, 10, 12}};
+  for (int b = 1; b <= 7; ++b) {
+    for (int t = 1; t <= 7; ++t) {
+      const int want = mp[b - 1][t - 1];
+      Result(b, t, t, 8 + (t + b - 2) % 7, want == 1 ? -100 : 10 * want);
+    }
+  }
+  // Board 8 so far at three tables: 420, 420 and -50, pair 11 defending the -50.
+  Result(8, 4, 4, 9, 420);
+  Result(8, 5, 5, 12, 420);
+  Result(8, 6, 6, 11, -50);
+  Run();
+  ASSERT_EQ(log.lines.size(), 7u);
+  EXPECT_EQ(log.lines[3], "4,NS4,61.33,96,63.89,EW11,40.67,96,42.36");
+}
+
 TEST_F(Matchpoints, LogShowsSinglePrecisionValues) {
   // The best of three results scales to 5.67; east-west keep 6 - 5.67 in single
   // precision, which reads 0.3299999.
