@@ -2,26 +2,15 @@
 // the first pass on a database made by the project's writer, found through
 // the control software's log under a temporary drive C:.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QRegularExpression>
 #include <QScreen>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
-#include "app/fm_tallix.h"
-#include "app/mapped_engine.h"
-#include "core/clock.h"
-#include "core/date_time.h"
-#include "platform/jet/mdb_engine.h"
 #include "platform/qt/bar_view.h"
 #include "platform/qt/grid_view.h"
 #include "platform/qt/qt_form.h"
-#include "platform/qt/run_window.h"
-#include "platform/screens/qt_screens.h"
-#include "platform/transfer/transfer.h"
-#include "qt_test_app.h"
+#include "window_fixture.h"
 
 namespace tallix::qt {
 namespace {
@@ -29,52 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing_app::ProcessUntil;
 
-class WindowTest : public testing::Test {
- protected:
-  WindowTest()
-      : drive_c(fs::temp_directory_path() / ("tallix_window_" + std::to_string(getpid()))),
-        paths(drive_c.string()),
-        host_files(paths),
-        engine(mdb, paths) {
-    fs::remove_all(drive_c);
-    fs::create_directories(drive_c / "Bridgemate");
-    fs::copy_file(fs::path(TALLIX_SOURCE_DIR) / "share" / "SPOOLTEMPL.HTM",
-                  drive_c / "Bridgemate" / "SPOOLTEMPL.HTM");
-  }
-  ~WindowTest() override { fs::remove_all(drive_c); }
-
-  // A 7-table Mitchell with names and two rounds played, and a log naming it today.
-  void WriteSession() {
-    const fs::path json = drive_c / "session.json", bws = drive_c / "Bridgemate" / "Club.bws";
-    const std::string make =
-        "/usr/bin/python3 " TALLIX_SOURCE_DIR "/scripts/demo_session --rounds 2 > " +
-        json.string() + " && " BWSBUILD " " + bws.string() + " " + json.string();
-    ASSERT_EQ(std::system(make.c_str()), 0) << make;
-    std::ofstream(drive_c / "Bridgemate" / "BMProLog.log")
-        << "01/01/2001 18:00:00 Opening database C:\\Bridgemate\\Old.bws\r\n"
-        << FormatDayMonthYear(clock.Now(), '/')
-        << " 19:00:01 Opening database C:\\Bridgemate\\Club.bws\r\n";
-  }
-
-  PartsFactory Factory() {
-    return [this](FormControl& form, CommonDialog& dialog) {
-      return FmTallixParts{engine, host_files,
-                           paths,  form,
-                           dialog, transfer,
-                           clock,  HostDateFormat{},
-                           "",     (drive_c / "TallixLog.txt").string()};
-    };
-  }
-
-  fs::path drive_c;
-  files::PathMap paths;
-  files::HostFileSystem host_files;
-  jet::MdbEngine mdb;
-  MappedEngine engine;
-  SystemClock clock;
-  MemoryTransfer transfer;
-  screens::QtScreens screens;
-};
+class WindowTest : public testing_window::SessionWindowTest {};
 
 TEST_F(WindowTest, StartsUpOnTheSecondScreenAndShowsTheRankings) {
   WriteSession();
