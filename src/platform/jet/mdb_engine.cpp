@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "core/run_time_error.h"
+#include "platform/jet/mdb_answer.h"
 #include "platform/jet/mdb_reader.h"
 #include "platform/jet/query.h"
 #include "platform/jet/snapshot.h"
@@ -52,30 +53,47 @@ class Fd {
   int fd_;
 };
 
-// The whole file as it is now.
-std::string ReadWholeFile(const std::string& path) {
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (fd.get() < 0) RaiseCannotOpen(path, errno);
-  struct stat st {};
-  if (::fstat(fd.get(), &st) != 0) RaiseCannotOpen(path, errno);
-  if (!S_ISREG(st.st_mode)) RaiseCannotOpen(path, EISDIR);
-  if (st.st_size > kLargestFile)
-    throw RunTimeError(err::kNotADatabase, "The file '" + path + "' is too large for a database");
-  std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
-  std::size_t got = 0;
-  for (;;) {
-    if (got == bytes.size()) bytes.resize(bytes.size() + 65536);  // it may have grown
-    const ssize_t n = ::read(fd.get(), bytes.data() + got, bytes.size() - got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) RaiseCannotOpen(path, errno);
-    if (n == 0) break;
-    got += static_cast<std::size_t>(n);
-  }
-  bytes.resize(got);
-  return bytes;
-}
+// The whole file as it is now, in memory kept from one read to the next.
+class FileBuffer {
+ public:
+  char* data() { return data_.get(); }
+  std::size_t size() const { return size_; }
 
-// The child's answer: a snapshot or an error, in a plain byte form.
+  void Read(const std::string& path) {
+    size_ = 0;
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) RaiseCannotOpen(path, errno);
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) RaiseCannotOpen(path, errno);
+    if (!S_ISREG(st.st_mode)) RaiseCannotOpen(path, EISDIR);
+    if (st.st_size > kLargestFile)
+      throw RunTimeError(err::kNotADatabase, "The file '" + path + "' is too large for a database");
+    Reserve(static_cast<std::size_t>(st.st_size) + 1);  // one byte more shows the end at once
+    for (;;) {
+      if (size_ == capacity_) Reserve(capacity_ + 65536);  // it has grown
+      const ssize_t n = ::read(fd.get(), data_.get() + size_, capacity_ - size_);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) RaiseCannotOpen(path, errno);
+      if (n == 0) break;
+      size_ += static_cast<std::size_t>(n);
+    }
+  }
+
+ private:
+  void Reserve(std::size_t n) {
+    if (n <= capacity_) return;
+    std::unique_ptr<char[]> bigger(new char[n]);
+    if (size_ > 0) std::memcpy(bigger.get(), data_.get(), size_);
+    data_ = std::move(bigger);
+    capacity_ = n;
+  }
+
+  std::unique_ptr<char[]> data_;
+  std::size_t capacity_ = 0;
+  std::size_t size_ = 0;
+};
+
+// A request, in a plain byte form.
 class Writer {
  public:
   void U8(uint8_t v) { out_ += static_cast<char>(v); }
@@ -84,28 +102,6 @@ class Writer {
   void Text(const std::string& s) {
     U32(static_cast<uint32_t>(s.size()));
     out_ += s;
-  }
-  void Put(const Value& v) {
-    U8(static_cast<uint8_t>(v.Kind()));
-    switch (v.Kind()) {
-      case ValueKind::Null:
-        break;
-      case ValueKind::Flag:
-        U8(std::get<bool>(v.Raw()));
-        break;
-      case ValueKind::Whole:
-        Bytes(&std::get<int64_t>(v.Raw()), 8);
-        break;
-      case ValueKind::Floating:
-        Bytes(&std::get<double>(v.Raw()), 8);
-        break;
-      case ValueKind::Date:
-        Bytes(&std::get<DateTime>(v.Raw()).days, 8);
-        break;
-      case ValueKind::Text:
-        Text(std::get<std::string>(v.Raw()));
-        break;
-    }
   }
   const std::string& str() const { return out_; }
 
@@ -122,24 +118,6 @@ class Reader {
     const uint32_t n = U32();
     return std::string(Take(n), n);
   }
-  Value Get() {
-    switch (static_cast<ValueKind>(U8())) {
-      case ValueKind::Null:
-        return Value();
-      case ValueKind::Flag:
-        return Value(U8() != 0);
-      case ValueKind::Whole:
-        return Value(Fixed<int64_t>());
-      case ValueKind::Floating:
-        return Value(Fixed<double>());
-      case ValueKind::Date:
-        return Value(DateTime{Fixed<double>()});
-      case ValueKind::Text:
-        return Value(Text());
-    }
-    throw std::out_of_range("bad value kind");
-  }
-
  private:
   template <typename T>
   T Fixed() {
@@ -156,44 +134,6 @@ class Reader {
   std::string_view in_;
   std::size_t pos_ = 0;
 };
-
-std::string EncodeSnapshot(const TableSnapshot& t) {
-  Writer w;
-  w.U8(0);
-  w.Text(t.name);
-  w.U32(static_cast<uint32_t>(t.columns.size()));
-  for (const auto& c : t.columns) w.Text(c);
-  w.U32(static_cast<uint32_t>(t.rows.size()));
-  for (const auto& row : t.rows)
-    for (const auto& v : row) w.Put(v);
-  return w.str();
-}
-
-std::string EncodeError(int number, const std::string& description) {
-  Writer w;
-  w.U8(1);
-  w.U32(static_cast<uint32_t>(number));
-  w.Text(description);
-  return w.str();
-}
-
-TableSnapshot DecodeAnswer(std::string_view answer) {
-  Reader r(answer);
-  if (r.U8() != 0) {
-    const int number = static_cast<int>(r.U32());
-    throw RunTimeError(number, r.Text());
-  }
-  TableSnapshot t;
-  t.name = r.Text();
-  t.columns.resize(r.U32());
-  for (auto& c : t.columns) c = r.Text();
-  t.rows.resize(r.U32());
-  for (auto& row : t.rows) {
-    row.reserve(t.columns.size());
-    for (std::size_t i = 0; i < t.columns.size(); ++i) row.push_back(r.Get());
-  }
-  return t;
-}
 
 bool SendAll(int fd, const char* p, std::size_t n) {
   while (n > 0) {
@@ -262,23 +202,42 @@ std::string Warnings(int fd) {
   return s.substr(0, s.find('\n'));
 }
 
-std::string Serve(const Request& q, int warnings) {
+// What the reader keeps from one request to the next.
+struct ReaderState {
+  FileBuffer file;
+  AnswerBuilder table;
+  std::string message;
+};
+
+// The answer to one request, as a message: its length, then its bytes.
+const std::string& Serve(const Request& q, int warnings, ReaderState& state) {
+  std::string& out = state.message;
+  out.assign(4, '\0');
   if (warnings >= 0) {
     ::ftruncate(warnings, 0);
     ::lseek(STDERR_FILENO, 0, SEEK_SET);
   }
   try {
-    std::string bytes = ReadWholeFile(q.path);
-    const TableSnapshot snap = ReadMdbTable(bytes, q.table, q.all_columns ? nullptr : &q.columns);
+    state.file.Read(q.path);
+    ReadMdbTable(state.file.data(), state.file.size(), q.table,
+                 q.all_columns ? nullptr : &q.columns, state.table);
     const std::string said = warnings >= 0 ? Warnings(warnings) : std::string();
-    if (said.empty()) return EncodeSnapshot(snap);
-    return EncodeError(err::kNotADatabase, "Could not read the table '" + q.table + "': " + said +
-                                               " (the file is damaged or was being written)");
+    if (said.empty())
+      state.table.AppendTo(out);
+    else
+      AppendErrorAnswer(out, err::kNotADatabase,
+                        "Could not read the table '" + q.table + "': " + said +
+                            " (the file is damaged or was being written)");
   } catch (const RunTimeError& e) {
-    return EncodeError(e.Number, e.Description);
+    out.resize(4);
+    AppendErrorAnswer(out, e.Number, e.Description);
   } catch (const std::exception& e) {
-    return EncodeError(err::kNotADatabase, std::string("Could not read the table: ") + e.what());
+    out.resize(4);
+    AppendErrorAnswer(out, err::kNotADatabase, std::string("Could not read the table: ") + e.what());
   }
+  const uint32_t n = static_cast<uint32_t>(out.size() - 4);
+  std::memcpy(out.data(), &n, 4);
+  return out;
 }
 
 // The reader process: answers one request after another until the program
@@ -288,12 +247,14 @@ std::string Serve(const Request& q, int warnings) {
   ::signal(SIGPIPE, SIG_IGN);
   const int warnings = ::memfd_create("jet-warnings", MFD_CLOEXEC);
   if (warnings >= 0) ::dup2(warnings, STDERR_FILENO);
+  ReaderState state;
   for (;;) {
     uint32_t n = 0;
     if (!ReceiveAll(fd, reinterpret_cast<char*>(&n), 4)) ::_exit(0);
     std::string request(n, '\0');
     if (!ReceiveAll(fd, request.data(), n)) ::_exit(0);
-    if (!SendMessage(fd, Serve(DecodeRequest(request), warnings))) ::_exit(0);
+    const std::string& answer = Serve(DecodeRequest(request), warnings, state);
+    if (!SendAll(fd, answer.data(), answer.size())) ::_exit(0);
   }
 }
 
@@ -303,7 +264,7 @@ class ReaderProcess {
  public:
   ~ReaderProcess() { Stop(); }
 
-  TableSnapshot Read(const Request& request, std::chrono::milliseconds limit) {
+  std::shared_ptr<const TableData> Read(const Request& request, std::chrono::milliseconds limit) {
     const std::string what = "Could not read the table '" + request.table + "': ";
     const std::string why = " (the file is damaged or was being written)";
     const std::string message = EncodeRequest(request);
@@ -320,7 +281,7 @@ class ReaderProcess {
     const Outcome outcome = Receive(answer, size, std::chrono::steady_clock::now() + limit);
     if (outcome == Outcome::kAnswer) {
       try {
-        return DecodeAnswer(std::string_view(answer.get(), size));
+        return ParseAnswer(std::move(answer), size);
       } catch (const std::out_of_range&) {
         Stop();
         throw RunTimeError(err::kNotADatabase, what + "the reader's answer was cut short" + why);
@@ -415,16 +376,14 @@ class MdbDatabase : public Database {
   std::unique_ptr<Recordset> OpenRecordset(std::string_view source) override {
     Request request{path_, std::string(source), true, {}};
     if (!IsQueryText(source)) {
-      auto snap = std::make_shared<TableSnapshot>(reader_.Read(request, options_.time_limit));
-      return OpenSnapshot(std::move(snap), nullptr);
+      return OpenTable(reader_.Read(request, options_.time_limit), nullptr);
     }
     const Query query = ParseQuery(source);
     request.table = query.table;
     request.all_columns = query.all_columns;
     request.columns = query.columns;
     if (query.where) request.columns.push_back(query.where->field);
-    auto snap = std::make_shared<TableSnapshot>(reader_.Read(request, options_.time_limit));
-    return OpenSnapshot(std::move(snap), &query);
+    return OpenTable(reader_.Read(request, options_.time_limit), &query);
   }
 
  private:
