@@ -3,6 +3,7 @@
 // the control software's log under a temporary drive C:.
 #include <gtest/gtest.h>
 
+#include <QHeaderView>
 #include <QRegularExpression>
 #include <QScreen>
 #include <filesystem>
@@ -62,6 +63,13 @@ TEST_F(WindowTest, StartsUpOnTheSecondScreenAndShowsTheRankings) {
       form.childAt(grid.x() + grid.columnViewportPosition(4) + 2, form.height() - 5);
   ASSERT_NE(bar, nullptr);
   EXPECT_NE(dynamic_cast<const BarView*>(bar), nullptr);
+
+  // The headings are painted in their own face, not in the cells' narrow one.
+  const QFont heading =
+      grid.horizontalHeaderItem(2)->font().resolve(grid.horizontalHeader()->font());
+  EXPECT_EQ(heading.stretch(), QFont::Unstretched);
+  EXPECT_TRUE(heading.bold());
+  EXPECT_EQ(heading.pointSizeF(), 12);
 
   // The refresh cycle runs, and the page was written.
   EXPECT_TRUE(window.Window().Timer1.Enabled());

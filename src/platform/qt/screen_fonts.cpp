@@ -10,6 +10,9 @@ QFont ScreenFont(const std::string& name, double points, bool bold, bool italic)
   font.setPointSizeF(points > 0 ? points : 8.25);
   font.setItalic(italic);
   font.setBold(bold);
+  // Said outright, so a view does not take the width of its parent's font
+  // (the header would be drawn in the cells' narrow face).
+  font.setStretch(QFont::Unstretched);
   if (!QFontDatabase::hasFamily(family)) {
     if (family.compare("Arial", Qt::CaseInsensitive) == 0) {
       family = "Liberation Sans";  // metric-compatible with Arial (fonts-liberation2)
