@@ -255,6 +255,24 @@ TEST_F(DamagedFileTest, ParserCrashIsContained) {
   EXPECT_EQ(ReadResults(*db), full_);
 }
 
+// Texts as the writer stores them: compressed (ASCII and Latin-1 bytes), and
+// UTF-16 where a character lies past Latin-1 or the text is too short to gain.
+TEST(MdbEngineTest, TextsReadBackInEveryForm) {
+  const std::vector<std::string> names = {"Ann Lee", "é ß ø Ãx", "Łukasz Øster-Groß", "Bo", "",
+                                          "Zoë", std::string(40, 'a') + "ç"};
+  TableSpec players{"PlayerNumbers", {"Section", "Table", "Direction", "Name"}, {}};
+  for (std::size_t i = 0; i < names.size(); ++i)
+    players.rows.push_back({1, static_cast<int>(i + 1), "N", names[i]});
+  MdbBackend backend;
+  auto db = backend.Open({players});
+  auto rs = db->OpenRecordset("Select Name From PlayerNumbers");
+  std::vector<Value> read;
+  for (; !rs->Eof(); rs->MoveNext()) read.push_back(rs->Field("Name"));
+  ASSERT_EQ(read.size(), names.size());
+  for (std::size_t i = 0; i < names.size(); ++i)
+    EXPECT_EQ(read[i], names[i].empty() ? Value() : Value(names[i])) << names[i];
+}
+
 TEST(MdbEngineTest, OpeningFails) {
   TempFile empty("empty"), text("text"), folder("folder");
   WriteFile(empty.path(), "");

@@ -151,22 +151,28 @@ class AnswerTable : public TableData {
   std::size_t texts_size_ = 0;
 };
 
-void AppendUtf8(std::string& out, uint32_t cp) {
+// Writes cp as UTF-8 at out; the bytes written.
+std::size_t PutUtf8(char* out, uint32_t cp) {
   if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
+    out[0] = static_cast<char>(cp);
+    return 1;
   }
+  if (cp < 0x800) {
+    out[0] = static_cast<char>(0xC0 | (cp >> 6));
+    out[1] = static_cast<char>(0x80 | (cp & 0x3F));
+    return 2;
+  }
+  if (cp < 0x10000) {
+    out[0] = static_cast<char>(0xE0 | (cp >> 12));
+    out[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out[2] = static_cast<char>(0x80 | (cp & 0x3F));
+    return 3;
+  }
+  out[0] = static_cast<char>(0xF0 | (cp >> 18));
+  out[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+  out[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+  out[3] = static_cast<char>(0x80 | (cp & 0x3F));
+  return 4;
 }
 
 }  // namespace
@@ -232,8 +238,9 @@ std::shared_ptr<const TableData> ParseAnswer(std::unique_ptr<char[]> bytes, std:
 }
 
 std::string Jet4Text(const unsigned char* p, std::size_t n) {
-  std::string out;
-  out.reserve(n);
+  // No input byte gives more than two bytes of UTF-8 (a surrogate pair: four for four).
+  std::string out(2 * n, '\0');
+  char* o = out.data();
   const bool switching = n >= 2 && p[0] == 0xFF && p[1] == 0xFE;
   bool compressed = switching;
   std::size_t i = switching ? 2 : 0;
@@ -243,13 +250,7 @@ std::string Jet4Text(const unsigned char* p, std::size_t n) {
       compressed = !compressed;
       ++i;
     } else if (compressed) {
-      const std::size_t from = i;
-      while (i < n && p[i] != 0 && p[i] < 0x80) ++i;  // a run of ASCII as it is
-      if (i > from) {
-        out.append(reinterpret_cast<const char*>(p + from), i - from);
-      } else if (p[i] != 0) {
-        AppendUtf8(out, p[i++]);
-      }
+      o += PutUtf8(o, p[i++]);
     } else if (i + 1 < n) {
       const uint32_t unit = p[i] | (p[i + 1] << 8);
       i += 2;
@@ -258,14 +259,15 @@ std::string Jet4Text(const unsigned char* p, std::size_t n) {
         continue;
       }
       if (unit >= 0xDC00 && unit < 0xE000 && high)
-        AppendUtf8(out, 0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00));
+        o += PutUtf8(o, 0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00));
       else
-        AppendUtf8(out, unit >= 0xD800 && unit < 0xE000 ? 0xFFFD : unit);
+        o += PutUtf8(o, unit >= 0xD800 && unit < 0xE000 ? 0xFFFD : unit);
       high = 0;
     } else {
       break;
     }
   }
+  out.resize(static_cast<std::size_t>(o - out.data()));
   return out;
 }
 

@@ -12,6 +12,14 @@ char Lower(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+// Exact equality, inline: names are short and compared on every field read.
+bool SameName(const std::string& a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < b.size(); ++i)
+    if (a[i] != b[i]) return false;
+  return true;
+}
+
 [[noreturn]] void RaiseNoSuchField(std::string_view name) {
   throw RunTimeError(err::kNoSuchField,
                      "There is no field named '" + std::string(name) + "' in this recordset");
@@ -75,7 +83,7 @@ class TableRecordset : public Recordset {
   int Lookup(std::string_view name) const {
     if (step_ < order_.size()) {
       const auto& [field, column] = fields_[order_[step_]];
-      if (field == name) {
+      if (SameName(field, name)) {
         ++step_;
         return column;
       }
