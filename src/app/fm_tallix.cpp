@@ -3,6 +3,7 @@
 #include "app/discovery.h"
 #include "app/structure_loading.h"
 #include "core/checked.h"
+#include "engine/pair_names.h"
 #include "monitors/cls_monitors.h"
 #include "ranking/grid_layout.h"
 #include "ranking/key_commands.h"
@@ -75,7 +76,9 @@ void FmTallix::GridRank_InitColProps() {
 void FmTallix::GridRank_KeyDown(int16_t KeyCode, int16_t Shift) {
   KeyContext keys{s,           parts_.form, GridRank, PicRemain, parts_.CommonDialog1,
                   parts_.clock, log_,       [this] { PrintAppendix(); }};
+  const bool two_fields = s.TwoFields;
   tallix::GridRank_KeyDown(KeyCode, Shift, keys);
+  if (s.TwoFields && !two_fields) RestoreNorthSouthPairNames(s);
 }
 
 void FmTallix::PrintAppendix() { WriteLog("PrintAppendix: the appendix is not available"); }

@@ -48,4 +48,11 @@ void ReadPlayerNumbers(SessionState& s, jet::Database& db, Timer& timer) {
   rs->Close();
 }
 
+void RestoreNorthSouthPairNames(SessionState& s) {
+  for (int p = 0; p <= kMaxPair; ++p) {
+    const bool named = !s.NorthName(p).empty() || !s.SouthName(p).empty();
+    s.NSPairName(p) = named ? FormatPairName(s.NorthName(p), s.SouthName(p)) : std::string();
+  }
+}
+
 }  // namespace tallix

@@ -17,4 +17,9 @@ std::string FormatPairName(std::string& first, std::string& second);
 // interval to ten seconds.
 void ReadPlayerNumbers(SessionState& s, jet::Database& db, Timer& timer);
 
+// Back to two fields after one: the one-field names of east-west pairs had
+// taken the north-south names of the same numbers; rebuild those from the
+// seats.
+void RestoreNorthSouthPairNames(SessionState& s);
+
 }  // namespace tallix

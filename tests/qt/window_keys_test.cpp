@@ -214,6 +214,15 @@ TEST_F(WindowKeysTest, AltF11SynchronisesTheRoundClock) {
 
 TEST_F(WindowKeysTest, AltF2TwiceRestoresTheRankingModeAndTheGridFollowsEachTick) {
   const std::vector<std::string> two_fields = Ranking();
+  auto names = [&] {
+    std::vector<QString> n;
+    for (int r = 0; r < Grid().rowCount(); ++r) {
+      n.push_back(Grid().item(r, 2)->text());
+      n.push_back(Grid().item(r, 7)->text());
+    }
+    return n;
+  };
+  const std::vector<QString> names_before = names();
   ASSERT_TRUE(Fm().s.TwoFields);
   ASSERT_EQ(Grid().rowCount(), 7);
   ASSERT_EQ(Grid().item(0, 5)->text(), "1");
@@ -232,6 +241,9 @@ TEST_F(WindowKeysTest, AltF2TwiceRestoresTheRankingModeAndTheGridFollowsEachTick
   EXPECT_TRUE(Fm().s.TwoFields);
   Tick();
   EXPECT_EQ(Ranking(), two_fields);
+  // The east-west names the one-field passes filed by number are not left
+  // on the north-south pairs of the same numbers.
+  EXPECT_EQ(names(), names_before);
 }
 
 TEST_F(WindowKeysTest, EndAndAltF1OnlyLogThatTheAppendixIsMissingAndTheWindowCarriesOn) {
