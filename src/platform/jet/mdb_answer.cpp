@@ -89,13 +89,14 @@ class AnswerTable : public TableData {
     texts_size_ = text_size;
     if (in.Left() != 0) throw std::out_of_range("answer longer than its table");
     // Every text within the texts, so that reading a field cannot fail.
-    for (std::size_t r = 0; columns > 0 && r < rows_; ++r)
-      for (std::size_t c = 0; c < columns; ++c) {
-        if (!IsText(cols_[c].kind) || nulls_[r * columns + c]) continue;
-        const uint64_t bits = CellBits(r * columns + c);
-        if ((bits & 0xFFFFFFFF) + (bits >> 32) > texts_size_)
+    for (std::size_t c = 0; c < columns; ++c) {
+      if (!IsText(cols_[c].kind)) continue;
+      for (std::size_t at = c; at < cells; at += columns) {
+        const uint64_t bits = CellBits(at);
+        if (!nulls_[at] && (bits & 0xFFFFFFFF) + (bits >> 32) > texts_size_)
           throw std::out_of_range("text outside the answer");
       }
+    }
   }
 
   const std::string& Name() const override { return name_; }
