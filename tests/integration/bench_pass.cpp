@@ -31,7 +31,7 @@ void WholePass(benchmark::State& state) {
                                                         kResults[(b * 7 + t * 3) % 5]));
     }
   }
-  bws::WriteBws(drive.Host("BridgeData/Club/big.bws"), session);
+  jetwriter::WriteBws(drive.Host("BridgeData/Club/big.bws"), session);
   drive.WriteLog({"11/12/2026 19:00:00 Opening database C:\\BridgeData\\Club\\big.bws"});
 
   files::PathMap paths(drive.Root().string());

@@ -70,7 +70,7 @@ class EndToEndTest : public ::testing::Test {
     window->Form_Activate();
   }
   void WriteSession(const std::string& name, const json& session) {
-    bws::WriteBws(drive.Host("BridgeData/Club/" + name), session);
+    jetwriter::WriteBws(drive.Host("BridgeData/Club/" + name), session);
   }
   void LogOpens(const std::string& name) {
     drive.WriteLog({"10/12/2026 20:00:00 Opening database C:\\BridgeData\\Club\\old.bws",
@@ -137,7 +137,7 @@ TEST_F(EndToEndTest, TwoFieldMitchellPartThenFullyPlayedWithNamesArrivingBetween
   // The rest of the session, and names typed in the same second as the
   // last name read.
   window->Timer1.SetEnabled(false);
-  bws::AppendBws(drive.Host("BridgeData/Club/mitchell.bws"),
+  jetwriter::AppendBws(drive.Host("BridgeData/Club/mitchell.bws"),
                  {{"ReceivedData", MitchellResults(2, 3)},
                   {"PlayerNumbers", {testing::Name(2, "N", "Eve Ray", "2026-12-11 19:01:00"),
                                      testing::Name(2, "S", "Fay Lu", "2026-12-11 19:02:00"),
@@ -197,7 +197,7 @@ TEST_F(EndToEndTest, ABadRowStopsEveryPassUntilItIsErased) {
   ASSERT_EQ(window->GridRank.Rows(), 3);
 
   json bad = testing::Result(999, 1, 2, 50, 1, 2, "N", "4 S", "=");
-  bws::AppendBws(drive.Host("BridgeData/Club/bad.bws"), {{"ReceivedData", {bad}}});
+  jetwriter::AppendBws(drive.Host("BridgeData/Club/bad.bws"), {{"ReceivedData", {bad}}});
   window->Timer1_Timer();
   window->Timer1_Timer();
   EXPECT_TRUE(window->Timer1.Enabled());
@@ -252,7 +252,7 @@ TEST(HeadlessProgram, OnceWritesThePageAndTheLogAndExits) {
   json session = testing::SessionJson(3, "Headless Pairs Session 1", Mitchell3());
   session["PlayerNumbers"] = {testing::Name(1, "N", "Ann Smith", "2026-12-11 19:01:00")};
   session["ReceivedData"] = MitchellResults(1, 3);
-  bws::WriteBws(drive.Host("BridgeData/Club/once.bws"), session);
+  jetwriter::WriteBws(drive.Host("BridgeData/Club/once.bws"), session);
   const std::time_t now = std::time(nullptr);
   char today[16];
   std::strftime(today, sizeof today, "%d/%m/%Y", std::localtime(&now));

@@ -11,9 +11,6 @@
 
 namespace tallix::jet::testing {
 
-// The writer's own row values live in tallix::jet too; the tests mean the program's.
-using Value = ::tallix::Value;
-
 struct TableSpec {
   std::string name;
   std::vector<std::string> columns;

@@ -50,7 +50,7 @@ const std::string& SessionFile() {
                              {"Processed", true},
                              {"Erased", false}});
         }
-    bws::WriteBws(file.path(), {{"ReceivedData", results}});
+    jetwriter::WriteBws(file.path(), {{"ReceivedData", results}});
     return true;
   }();
   (void)written;

@@ -79,11 +79,11 @@ class MdbBackend {
       session[t.name] = ToJson(t.columns, t.rows);
       columns_[t.name] = t.columns;
     }
-    bws::WriteBws(file_.path(), session);
+    jetwriter::WriteBws(file_.path(), session);
     return MdbEngine().OpenDatabase(file_.path());
   }
   void Append(const std::string& table, const std::vector<std::vector<Value>>& rows) {
-    bws::AppendBws(file_.path(), {{table, ToJson(columns_.at(table), rows)}});
+    jetwriter::AppendBws(file_.path(), {{table, ToJson(columns_.at(table), rows)}});
   }
 
  private:

@@ -83,7 +83,7 @@ class DamagedFileTest : public ::testing::Test {
     nlohmann::json session = {
         {"Section", {{{"ID", 1}, {"Letter", "A"}, {"Tables", 15}, {"Description", "Club"}}}},
         {"ReceivedData", ToJson(kResultColumns, ResultRows(0, 400))}};
-    bws::WriteBws(good_.path(), session);
+    jetwriter::WriteBws(good_.path(), session);
     bytes_ = ReadFile(good_.path());
     ASSERT_EQ(bytes_.size() % kPage, 0u);
     ASSERT_GE(bytes_.size() / kPage, 8u);
@@ -189,7 +189,8 @@ TEST_F(DamagedFileTest, ScatteredDamageNeverCrashesOrHangs) {
 TEST_F(DamagedFileTest, TornAppend) {
   TempFile after("after");
   WriteFile(after.path(), bytes_);
-  bws::AppendBws(after.path(), {{"ReceivedData", ToJson(kResultColumns, ResultRows(400, 460))}});
+  jetwriter::AppendBws(after.path(),
+                       {{"ReceivedData", ToJson(kResultColumns, ResultRows(400, 460))}});
   const std::string next = ReadFile(after.path());
   Rows more = full_;
   for (auto row : ResultRows(400, 460)) {
@@ -258,8 +259,8 @@ TEST_F(DamagedFileTest, ParserCrashIsContained) {
 // Texts as the writer stores them: compressed (ASCII and Latin-1 bytes), and
 // UTF-16 where a character lies past Latin-1 or the text is too short to gain.
 TEST(MdbEngineTest, TextsReadBackInEveryForm) {
-  const std::vector<std::string> names = {"Ann Lee", "é ß ø Ãx", "Łukasz Øster-Groß", "Bo", "",
-                                          "Zoë", std::string(40, 'a') + "ç"};
+  const std::vector<std::string> names = {"Ann Lee", "é ß ø Ãx", "Łukasz Øster-Groß",       "Bo",
+                                          "",        "Zoë",      std::string(40, 'a') + "ç"};
   TableSpec players{"PlayerNumbers", {"Section", "Table", "Direction", "Name"}, {}};
   for (std::size_t i = 0; i < names.size(); ++i)
     players.rows.push_back({1, static_cast<int>(i + 1), "N", names[i]});
@@ -297,7 +298,7 @@ TEST(MdbEngineTest, OpeningFails) {
 
 TEST(MdbEngineTest, FileRemovedWhileOpen) {
   TempFile file;
-  bws::WriteBws(file.path(), nlohmann::json::object());
+  jetwriter::WriteBws(file.path(), nlohmann::json::object());
   auto db = MdbEngine().OpenDatabase(file.path());
   EXPECT_TRUE(db->OpenRecordset("ReceivedData")->Eof());
   std::filesystem::remove(file.path());
@@ -308,10 +309,10 @@ TEST(MdbEngineTest, FileRemovedWhileOpen) {
 // all appear, and a table name or a query sees the same rows.
 TEST(MdbEngineTest, ManyAppendsWhileOpen) {
   TempFile file;
-  bws::WriteBws(file.path(), nlohmann::json::object());
+  jetwriter::WriteBws(file.path(), nlohmann::json::object());
   auto db = MdbEngine().OpenDatabase(file.path());
   for (int batch = 0; batch < 6; ++batch) {
-    bws::AppendBws(
+    jetwriter::AppendBws(
         file.path(),
         {{"ReceivedData", ToJson(kResultColumns, ResultRows(batch * 50, batch * 50 + 50))}});
     EXPECT_EQ(ReadResults(*db).size(), static_cast<std::size_t>(batch * 50 + 50));

@@ -8,7 +8,7 @@
 
 #include "mdb_reader.h"
 
-namespace tallix::bws {
+namespace tallix::jetwriter {
 namespace {
 
 using nlohmann::json;
@@ -47,16 +47,16 @@ const json kSession = json::parse(R"({
 })");
 
 // What mdb-export prints for a table of the description.
-std::string ExpectedCsv(const jet::TableDef& def, const json& rows) {
+std::string ExpectedCsv(const TableDef& def, const json& rows) {
   std::string out;
   for (std::size_t i = 0; i < def.columns.size(); ++i) out += (i ? "," : "") + def.columns[i].name;
   out += "\n";
   for (const json& r : rows) {
     for (std::size_t i = 0; i < def.columns.size(); ++i) {
-      const jet::Column& c = def.columns[i];
+      const Column& c = def.columns[i];
       const json v = r.value(c.name, json());
       if (i) out += ",";
-      if (c.type == jet::ColumnType::kBoolean)
+      if (c.type == ColumnType::kBoolean)
         out += v.is_boolean() && v.get<bool>() ? "1" : "0";
       else if (v.is_number())
         out += v.dump();
@@ -76,7 +76,7 @@ TEST(BwsBuild, MdbtoolsReadTheBuiltFileValueForValue) {
 
   EXPECT_EQ(RunCommand("mdb-ver " + db), "JET4\n");
   EXPECT_EQ(RunCommand("mdb-tables -1 " + db), "Section\nRoundData\nPlayerNumbers\nReceivedData\n");
-  for (const jet::TableDef& def : BwsTables()) {
+  for (const TableDef& def : BwsTables()) {
     const json rows = kSession[def.name];
     EXPECT_EQ(RunCommand("mdb-count " + db + " " + def.name), std::to_string(rows.size()) + "\n");
     EXPECT_EQ(RunCommand("mdb-export -T '%Y-%m-%d %H:%M:%S' " + db + " " + def.name),
@@ -168,8 +168,8 @@ TEST(BwsBuild, BadDescriptionsAreRefusedAndChangeNothing) {
            R"({"PlayerNumbers": [{"TimeLog": "2024-03-05 24:00:00"}]})",
            R"({"ReceivedData": [{"ID": 9}], "RoundData": [{"Round": true}]})",
        }) {
-    EXPECT_THROW(AppendBws(db, json::parse(bad)), jet::JetError) << bad;
-    EXPECT_THROW(WriteBws(TempPath("never.bws"), json::parse(bad)), jet::JetError) << bad;
+    EXPECT_THROW(AppendBws(db, json::parse(bad)), JetError) << bad;
+    EXPECT_THROW(WriteBws(TempPath("never.bws"), json::parse(bad)), JetError) << bad;
   }
   EXPECT_EQ(Bytes(db), before);
   EXPECT_FALSE(std::ifstream(TempPath("never.bws")).good());
@@ -184,4 +184,4 @@ TEST(BwsBuild, BadDescriptionsAreRefusedAndChangeNothing) {
 }
 
 }  // namespace
-}  // namespace tallix::bws
+}  // namespace tallix::jetwriter

@@ -10,7 +10,7 @@
 
 #include "mdb_reader.h"
 
-namespace tallix::jet {
+namespace tallix::jetwriter {
 namespace {
 
 using tooltest::MdbReader;
@@ -181,4 +181,4 @@ TEST(JetWriter, BadInputIsRefusedAndChangesNothing) {
 }
 
 }  // namespace
-}  // namespace tallix::jet
+}  // namespace tallix::jetwriter

@@ -4,12 +4,8 @@
 #include <cstdint>
 #include <map>
 
-namespace tallix::bws {
+namespace tallix::jetwriter {
 namespace {
-
-using jet::Column;
-using jet::ColumnType;
-using jet::JetError;
 
 Column Long(const char* name) {
   return {name, ColumnType::kLong, 0};
@@ -33,13 +29,13 @@ double ParseDateTime(const std::string& s) {
   if (!ok) throw JetError("date-time \"" + s + "\" is not of the form YYYY-MM-DD HH:MM:SS");
   auto num = [&](std::size_t at, std::size_t len) { return std::stoi(s.substr(at, len)); };
   try {
-    return jet::JetDateTime(num(0, 4), num(5, 2), num(8, 2), num(11, 2), num(14, 2), num(17, 2));
+    return JetDateTime(num(0, 4), num(5, 2), num(8, 2), num(11, 2), num(14, 2), num(17, 2));
   } catch (const JetError&) {
     throw JetError("date-time \"" + s + "\" does not exist");
   }
 }
 
-jet::Value ToValue(const Column& c, const nlohmann::json& v) {
+Value ToValue(const Column& c, const nlohmann::json& v) {
   if (v.is_null()) return std::monostate{};
   switch (c.type) {
     case ColumnType::kLong:
@@ -79,14 +75,14 @@ jet::Value ToValue(const Column& c, const nlohmann::json& v) {
   throw JetError("column " + c.name + ": " + v.dump() + " is not " + kWanted.at(c.type));
 }
 
-std::map<std::string, std::vector<jet::Row>> Rows(const nlohmann::json& doc) {
+std::map<std::string, std::vector<Row>> Rows(const nlohmann::json& doc) {
   if (!doc.is_object()) throw JetError("the description must be a JSON object keyed by table");
   for (const auto& [name, rows] : doc.items()) {
     bool known = false;
     for (const auto& t : BwsTables()) known = known || t.name == name;
     if (!known) throw JetError("unknown table " + name);
   }
-  std::map<std::string, std::vector<jet::Row>> out;
+  std::map<std::string, std::vector<Row>> out;
   for (const auto& t : BwsTables()) {
     const auto it = doc.find(t.name);
     if (it == doc.end() || it->is_null()) continue;
@@ -97,8 +93,8 @@ std::map<std::string, std::vector<jet::Row>> Rows(const nlohmann::json& doc) {
 
 }  // namespace
 
-const std::vector<jet::TableDef>& BwsTables() {
-  static const std::vector<jet::TableDef> kTables = {
+const std::vector<TableDef>& BwsTables() {
+  static const std::vector<TableDef> kTables = {
       {"Section",
        {Long("ID"), Text("Letter", 2), Long("Tables"), Long("MissingPair"),
         Text("Description", 100)}},
@@ -119,9 +115,9 @@ const std::vector<jet::TableDef>& BwsTables() {
   return kTables;
 }
 
-std::vector<jet::Row> BwsRows(const jet::TableDef& table, const nlohmann::json& rows) {
+std::vector<Row> BwsRows(const TableDef& table, const nlohmann::json& rows) {
   if (!rows.is_array()) throw JetError("table " + table.name + " must be an array of rows");
-  std::vector<jet::Row> out;
+  std::vector<Row> out;
   out.reserve(rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const nlohmann::json& r = rows[i];
@@ -132,11 +128,11 @@ std::vector<jet::Row> BwsRows(const jet::TableDef& table, const nlohmann::json& 
       for (const auto& c : table.columns) known = known || c.name == key;
       if (!known) throw JetError(where + ": unknown column " + key);
     }
-    jet::Row row;
+    Row row;
     for (const auto& c : table.columns) {
       const auto it = r.find(c.name);
       try {
-        row.push_back(it == r.end() ? jet::Value{} : ToValue(c, *it));
+        row.push_back(it == r.end() ? Value{} : ToValue(c, *it));
       } catch (const JetError& e) {
         throw JetError(where + ", " + e.what());
       }
@@ -148,13 +144,13 @@ std::vector<jet::Row> BwsRows(const jet::TableDef& table, const nlohmann::json& 
 
 void WriteBws(const std::string& path, const nlohmann::json& session) {
   auto rows = Rows(session);
-  std::vector<jet::Table> tables;
+  std::vector<Table> tables;
   for (const auto& t : BwsTables()) tables.push_back({t, std::move(rows[t.name])});
-  jet::WriteDatabase(path, tables);
+  WriteDatabase(path, tables);
 }
 
 void AppendBws(const std::string& path, const nlohmann::json& rows) {
-  jet::AppendRows(path, Rows(rows));
+  AppendRows(path, Rows(rows));
 }
 
-}  // namespace tallix::bws
+}  // namespace tallix::jetwriter

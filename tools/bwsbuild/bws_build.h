@@ -14,20 +14,20 @@
 
 #include "jet_writer.h"
 
-namespace tallix::bws {
+namespace tallix::jetwriter {
 
 // The four tables with their columns, as the session database has them.
-const std::vector<jet::TableDef>& BwsTables();
+const std::vector<TableDef>& BwsTables();
 
 // Creates (or replaces) `path` with all four tables and the rows of `session`.
-// Throws jet::JetError on a bad description; nothing is written then.
+// Throws JetError on a bad description; nothing is written then.
 void WriteBws(const std::string& path, const nlohmann::json& session);
 
 // Appends the rows of `rows` (same form) to the tables of an existing file, in
-// place. Throws jet::JetError on a bad description; nothing is written then.
+// place. Throws JetError on a bad description; nothing is written then.
 void AppendBws(const std::string& path, const nlohmann::json& rows);
 
 // The rows of one table of a description, as the writer takes them.
-std::vector<jet::Row> BwsRows(const jet::TableDef& table, const nlohmann::json& rows);
+std::vector<Row> BwsRows(const TableDef& table, const nlohmann::json& rows);
 
-}  // namespace tallix::bws
+}  // namespace tallix::jetwriter

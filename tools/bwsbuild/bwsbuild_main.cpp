@@ -20,9 +20,9 @@ int main(int argc, char** argv) {
     if (!in) throw std::runtime_error("cannot open " + json_path);
     const nlohmann::json doc = nlohmann::json::parse(in);
     if (append)
-      tallix::bws::AppendBws(db, doc);
+      tallix::jetwriter::AppendBws(db, doc);
     else
-      tallix::bws::WriteBws(db, doc);
+      tallix::jetwriter::WriteBws(db, doc);
   } catch (const std::exception& e) {
     std::cerr << "bwsbuild: " << e.what() << "\n";
     return 1;

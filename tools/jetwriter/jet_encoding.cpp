@@ -5,7 +5,7 @@
 
 #include "jet_writer.h"
 
-namespace tallix::jet {
+namespace tallix::jetwriter {
 namespace detail {
 
 std::u16string Utf8ToUcs2(std::string_view utf8) {
@@ -147,4 +147,4 @@ double JetDateTime(int year, int month, int day, int hour, int minute, int secon
   return days < 0 ? days - fraction : days + fraction;
 }
 
-}  // namespace tallix::jet
+}  // namespace tallix::jetwriter

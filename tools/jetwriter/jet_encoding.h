@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace tallix::jet::detail {
+namespace tallix::jetwriter::detail {
 
 inline void Put16(std::uint8_t* p, std::uint16_t v) {
   p[0] = static_cast<std::uint8_t>(v);
@@ -39,4 +39,4 @@ std::string DecodeText(const std::uint8_t* data, std::size_t size);
 // RC4 in place (the same call scrambles and unscrambles).
 void Rc4(std::span<const std::uint8_t> key, std::span<std::uint8_t> data);
 
-}  // namespace tallix::jet::detail
+}  // namespace tallix::jetwriter::detail

@@ -17,7 +17,7 @@
 
 #include "jet_encoding.h"
 
-namespace tallix::jet {
+namespace tallix::jetwriter {
 namespace {
 
 using detail::Get16;
@@ -814,4 +814,4 @@ std::vector<TableDef> ReadTableDefs(const std::string& path) {
   return out;
 }
 
-}  // namespace tallix::jet
+}  // namespace tallix::jetwriter

@@ -9,7 +9,7 @@
 #include <variant>
 #include <vector>
 
-namespace tallix::jet {
+namespace tallix::jetwriter {
 
 enum class ColumnType { kLong, kInteger, kText, kBoolean, kDateTime };
 
@@ -56,4 +56,4 @@ void AppendRows(const std::string& path, const std::map<std::string, std::vector
 // The user tables of a file this writer made, in catalog order.
 std::vector<TableDef> ReadTableDefs(const std::string& path);
 
-}  // namespace tallix::jet
+}  // namespace tallix::jetwriter

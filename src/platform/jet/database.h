@@ -18,8 +18,7 @@ class Recordset {
   virtual void MoveFirst() = 0;  // fails (3021) on an empty recordset
   virtual void MoveNext() = 0;   // fails (3021) at end-of-file
   // A field of the current row; 3265 for an unknown name, 3021 at end-of-file.
-  // (tallix::Value in full: the Jet writer of tools/ has a jet::Value of its own.)
-  virtual tallix::Value Field(std::string_view name) const = 0;
+  virtual Value Field(std::string_view name) const = 0;
   virtual void Close() = 0;
 };
 

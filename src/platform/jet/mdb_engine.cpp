@@ -118,6 +118,7 @@ class Reader {
     const uint32_t n = U32();
     return std::string(Take(n), n);
   }
+
  private:
   template <typename T>
   T Fixed() {
@@ -233,7 +234,8 @@ const std::string& Serve(const Request& q, int warnings, ReaderState& state) {
     AppendErrorAnswer(out, e.Number, e.Description);
   } catch (const std::exception& e) {
     out.resize(4);
-    AppendErrorAnswer(out, err::kNotADatabase, std::string("Could not read the table: ") + e.what());
+    AppendErrorAnswer(out, err::kNotADatabase,
+                      std::string("Could not read the table: ") + e.what());
   }
   const uint32_t n = static_cast<uint32_t>(out.size() - 4);
   std::memcpy(out.data(), &n, 4);

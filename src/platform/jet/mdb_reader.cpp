@@ -118,7 +118,8 @@ void Store(MdbHandle* mdb, const MdbColumn* col, std::size_t column, CellKind ki
       if (!text) RaiseDamaged(table, "the value of " + std::string(col->name) + " is unreadable");
       std::unique_ptr<char, void (*)(void*)> owned(text, g_free);
       if (col->col_type == MDB_NUMERIC) return out.Number(column, std::strtod(text, nullptr));
-      if (!out.Text(column, text, std::strlen(text))) RaiseDamaged(table, "its texts are too large");
+      if (!out.Text(column, text, std::strlen(text)))
+        RaiseDamaged(table, "its texts are too large");
       return;
     }
   }
@@ -155,7 +156,8 @@ void ReadRows(MdbHandle* mdb, MdbCatalogEntry* entry, std::string_view name,
     ++rows;
     if (!out) continue;
     out->StartRow();
-    for (std::size_t c = 0; c < cols.size(); ++c) Store(mdb, cols[c].col, c, cols[c].kind, *out, name);
+    for (std::size_t c = 0; c < cols.size(); ++c)
+      Store(mdb, cols[c].col, c, cols[c].kind, *out, name);
   }
   if (rows != def->num_rows)
     RaiseDamaged(name, std::to_string(rows) + " rows found where its definition counts " +

@@ -24,10 +24,10 @@ class MemoryDatabase : public Database {
   // Replaces any table of that name. Names ignore case, as in the engine.
   void AddTable(std::string name, std::vector<std::string> columns);
   // One value per column, in column order (std::invalid_argument otherwise).
-  void AddRow(std::string_view table, std::vector<tallix::Value> values);
+  void AddRow(std::string_view table, std::vector<Value> values);
   // Values by field name; fields not named are Null.
   void AddRowNamed(std::string_view table,
-                   const std::vector<std::pair<std::string, tallix::Value>>& fields);
+                   const std::vector<std::pair<std::string, Value>>& fields);
   void ClearRows(std::string_view table);
   std::size_t RowCount(std::string_view table) const;
 

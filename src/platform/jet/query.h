@@ -18,7 +18,7 @@ enum class CompareOp { Equal, NotEqual, Less, LessOrEqual, Greater, GreaterOrEqu
 struct Condition {
   std::string field;
   CompareOp op = CompareOp::Equal;
-  tallix::Value literal;  // a date-time or a number
+  Value literal;  // a date-time or a number
 };
 
 struct Query {
@@ -35,6 +35,6 @@ Query ParseQuery(std::string_view text);
 
 // Whether a field's value passes the condition; false for Null. A text
 // compared with a date or a number is a data type mismatch (3464).
-bool Satisfies(const tallix::Value& value, const Condition& condition);
+bool Satisfies(const Value& value, const Condition& condition);
 
 }  // namespace tallix::jet

@@ -26,13 +26,13 @@ class TableData {
   virtual const std::vector<std::string>& Columns() const = 0;
   virtual std::size_t RowCount() const = 0;
   // row < RowCount(), column < Columns().size()
-  virtual tallix::Value At(std::size_t row, std::size_t column) const = 0;
+  virtual Value At(std::size_t row, std::size_t column) const = 0;
 };
 
 struct TableSnapshot {
   std::string name;
   std::vector<std::string> columns;
-  std::vector<std::vector<tallix::Value>> rows;  // each as long as columns
+  std::vector<std::vector<Value>> rows;  // each as long as columns
 };
 
 // Names of tables and fields ignore ASCII case, as the engine's do.
