@@ -213,7 +213,7 @@ bool AnswerBuilder::Text(std::size_t column, const void* bytes, std::size_t size
   return true;
 }
 
-void AnswerBuilder::AppendTo(std::string& out) const {
+void AnswerBuilder::AppendTo(std::string& out, std::vector<std::string_view>* rest) const {
   out += '\0';
   PutText(out, table_);
   PutU32(out, static_cast<uint32_t>(columns_.size()));
@@ -223,9 +223,16 @@ void AnswerBuilder::AppendTo(std::string& out) const {
     PutText(out, c.name);
     out += static_cast<char>(c.kind);
   }
-  out.append(reinterpret_cast<const char*>(nulls_.data()), nulls_.size());
-  out.append(reinterpret_cast<const char*>(cells_.data()), cells_.size() * 8);
-  out += texts_;
+  const std::string_view arrays[] = {
+      {reinterpret_cast<const char*>(nulls_.data()), nulls_.size()},
+      {reinterpret_cast<const char*>(cells_.data()), cells_.size() * 8},
+      texts_};
+  for (std::string_view a : arrays) {
+    if (rest)
+      rest->push_back(a);
+    else
+      out.append(a);
+  }
 }
 
 void AppendErrorAnswer(std::string& out, int number, const std::string& description) {

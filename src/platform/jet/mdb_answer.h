@@ -45,8 +45,9 @@ class AnswerBuilder {
   std::size_t Rows() const { return rows_; }
   std::size_t ColumnCount() const { return columns_.size(); }
 
-  // Appends the answer's bytes to out.
-  void AppendTo(std::string& out) const;
+  // Appends the answer's bytes to out; with `rest`, only the first of them,
+  // the others left where they are, listed in order in *rest.
+  void AppendTo(std::string& out, std::vector<std::string_view>* rest = nullptr) const;
 
  private:
   struct Column {

@@ -7,10 +7,13 @@
 #include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <optional>
 #include <stdexcept>
@@ -207,13 +210,17 @@ std::string Warnings(int fd) {
 struct ReaderState {
   FileBuffer file;
   AnswerBuilder table;
-  std::string message;
+  std::string message;                   // the answer's first bytes
+  std::vector<std::string_view> pieces;  // all of its bytes, message first
 };
 
-// The answer to one request, as a message: its length, then its bytes.
-const std::string& Serve(const Request& q, int warnings, ReaderState& state) {
+// The answer to one request, as a message: its length, then its bytes, sent
+// from where they lie.
+const std::vector<std::string_view>& Serve(const Request& q, int warnings, ReaderState& state) {
   std::string& out = state.message;
+  std::vector<std::string_view>& rest = state.pieces;
   out.assign(4, '\0');
+  rest.assign(1, {});
   if (warnings >= 0) {
     ::ftruncate(warnings, 0);
     ::lseek(STDERR_FILENO, 0, SEEK_SET);
@@ -224,22 +231,50 @@ const std::string& Serve(const Request& q, int warnings, ReaderState& state) {
                  q.all_columns ? nullptr : &q.columns, state.table);
     const std::string said = warnings >= 0 ? Warnings(warnings) : std::string();
     if (said.empty())
-      state.table.AppendTo(out);
+      state.table.AppendTo(out, &rest);
     else
       AppendErrorAnswer(out, err::kNotADatabase,
                         "Could not read the table '" + q.table + "': " + said +
                             " (the file is damaged or was being written)");
   } catch (const RunTimeError& e) {
     out.resize(4);
+    rest.resize(1);
     AppendErrorAnswer(out, e.Number, e.Description);
   } catch (const std::exception& e) {
     out.resize(4);
+    rest.resize(1);
     AppendErrorAnswer(out, err::kNotADatabase,
                       std::string("Could not read the table: ") + e.what());
   }
-  const uint32_t n = static_cast<uint32_t>(out.size() - 4);
-  std::memcpy(out.data(), &n, 4);
-  return out;
+  rest[0] = out;
+  std::size_t n = 0;
+  for (std::string_view p : rest) n += p.size();
+  const uint32_t size = static_cast<uint32_t>(n - 4);
+  std::memcpy(out.data(), &size, 4);
+  return rest;
+}
+
+// Every byte of the pieces, in order.
+bool SendPieces(int fd, const std::vector<std::string_view>& pieces) {
+  std::vector<iovec> iov;
+  for (std::string_view p : pieces)
+    if (!p.empty()) iov.push_back({const_cast<char*>(p.data()), p.size()});
+  std::size_t first = 0;
+  while (first < iov.size()) {
+    msghdr msg{};
+    msg.msg_iov = iov.data() + first;
+    msg.msg_iovlen = std::min<std::size_t>(iov.size() - first, IOV_MAX);
+    const ssize_t k = ::sendmsg(fd, &msg, MSG_NOSIGNAL);
+    if (k < 0 && errno == EINTR) continue;
+    if (k <= 0) return false;
+    auto sent = static_cast<std::size_t>(k);
+    while (first < iov.size() && sent >= iov[first].iov_len) sent -= iov[first++].iov_len;
+    if (sent > 0) {
+      iov[first].iov_base = static_cast<char*>(iov[first].iov_base) + sent;
+      iov[first].iov_len -= sent;
+    }
+  }
+  return true;
 }
 
 // The reader process: answers one request after another until the program
@@ -255,8 +290,7 @@ const std::string& Serve(const Request& q, int warnings, ReaderState& state) {
     if (!ReceiveAll(fd, reinterpret_cast<char*>(&n), 4)) ::_exit(0);
     std::string request(n, '\0');
     if (!ReceiveAll(fd, request.data(), n)) ::_exit(0);
-    const std::string& answer = Serve(DecodeRequest(request), warnings, state);
-    if (!SendAll(fd, answer.data(), answer.size())) ::_exit(0);
+    if (!SendPieces(fd, Serve(DecodeRequest(request), warnings, state))) ::_exit(0);
   }
 }
 
