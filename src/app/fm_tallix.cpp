@@ -74,20 +74,26 @@ void FmTallix::GridRank_InitColProps() {
 }
 
 void FmTallix::GridRank_KeyDown(int16_t KeyCode, int16_t Shift) {
-  KeyContext keys{s,           parts_.form, GridRank, PicRemain, parts_.CommonDialog1,
-                  parts_.clock, log_,       [this] { PrintAppendix(); }};
+  KeyContext keys{
+      s, parts_.form, GridRank, PicRemain, parts_.CommonDialog1, parts_.clock, log_, [this] {
+        PrintAppendix();
+      }};
   const bool two_fields = s.TwoFields;
   tallix::GridRank_KeyDown(KeyCode, Shift, keys);
   if (s.TwoFields && !two_fields) RestoreNorthSouthPairNames(s);
 }
 
-void FmTallix::PrintAppendix() { WriteLog("PrintAppendix: the appendix is not available"); }
+void FmTallix::PrintAppendix() {
+  WriteLog("PrintAppendix: the appendix is not available");
+}
 
 void FmTallix::Timer1_Timer() {
   Timer1.SetEnabled(false);
   GetBWSData();
 }
 
-void FmTallix::GetBWSData() { tallix::GetBWSData(refresh_); }
+void FmTallix::GetBWSData() {
+  tallix::GetBWSData(refresh_);
+}
 
 }  // namespace tallix

@@ -29,8 +29,8 @@ struct FmTallixParts {
   Transfer& Inet1;
   const Clock& clock;
   HostDateFormat date_format;
-  std::string command_line;   // the argument text the program was started with
-  std::string log_path;       // TallixLog.txt in the program's folder
+  std::string command_line;  // the argument text the program was started with
+  std::string log_path;      // TallixLog.txt in the program's folder
   std::string ftp_host = "localhost";
   std::string ftp_account = "tallix";
 };

@@ -98,23 +98,18 @@ int main(int argc, char** argv) {
   TerminalDialog dialog;
   MemoryTransfer transfer;
 
-  FmTallixParts parts{engine,
-                      host_files,
-                      paths,
-                      form,
-                      dialog,
-                      transfer,
-                      clock,
-                      HostDateFormat::FromLocale(),
-                      o.command_line,
-                      ProgramFolder() + "/TallixLog.txt",
-                      o.ftp_host,
-                      o.ftp_account};
+  FmTallixParts parts{engine,         host_files,
+                      paths,          form,
+                      dialog,         transfer,
+                      clock,          HostDateFormat::FromLocale(),
+                      o.command_line, ProgramFolder() + "/TallixLog.txt",
+                      o.ftp_host,     o.ftp_account};
   if (!o.once) {
     return qt::RunWindow(argc, argv, paths, [&](FormControl& qt_form, CommonDialog& qt_dialog) {
-      return FmTallixParts{engine, host_files, paths, qt_form, qt_dialog, transfer, clock,
-                           parts.date_format, parts.command_line, parts.log_path,
-                           parts.ftp_host, parts.ftp_account};
+      return FmTallixParts{engine,         host_files,        paths,
+                           qt_form,        qt_dialog,         transfer,
+                           clock,          parts.date_format, parts.command_line,
+                           parts.log_path, parts.ftp_host,    parts.ftp_account};
     });
   }
   FmTallix window(parts);

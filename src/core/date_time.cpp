@@ -69,12 +69,15 @@ std::string Strftime(const std::string& pattern, const DateParts& p) {
 }  // namespace
 
 DateTime MakeDateTime(int year, int month, int day, int hour, int minute, int second) {
-  const long long days = DaysFromCivil(year, static_cast<unsigned>(month),
-                                       static_cast<unsigned>(day)) - kEpochShift;
-  return DateTime{static_cast<double>(days) + (hour * 3600 + minute * 60 + second) / kSecondsPerDay};
+  const long long days =
+      DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) - kEpochShift;
+  return DateTime{static_cast<double>(days) +
+                  (hour * 3600 + minute * 60 + second) / kSecondsPerDay};
 }
 
-DateParts SplitDateTime(DateTime t) { return PartsOfSeconds(TotalSeconds(t, true)); }
+DateParts SplitDateTime(DateTime t) {
+  return PartsOfSeconds(TotalSeconds(t, true));
+}
 
 DateTime TruncateToSecond(DateTime t) {
   return DateTime{static_cast<double>(TotalSeconds(t, false)) / kSecondsPerDay};

@@ -2,8 +2,8 @@
 
 #include <cctype>
 #include <cerrno>
-#include <cstdint>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -21,11 +21,19 @@ std::string Formatted(double x, int digits) {
 
 }  // namespace
 
-std::string NumberText(long long n) { return std::to_string(n); }
-std::string NumberText(float x) { return Formatted(static_cast<double>(x), 7); }
-std::string DoubleText(double x) { return Formatted(x, 15); }
+std::string NumberText(long long n) {
+  return std::to_string(n);
+}
+std::string NumberText(float x) {
+  return Formatted(static_cast<double>(x), 7);
+}
+std::string DoubleText(double x) {
+  return Formatted(x, 15);
+}
 
-double Round2(double x) { return std::nearbyint(x * 100.0) / 100.0; }
+double Round2(double x) {
+  return std::nearbyint(x * 100.0) / 100.0;
+}
 
 bool ParseNumber(const std::string& text, double& out) {
   const std::string t = Trim(text);
@@ -37,8 +45,10 @@ bool ParseNumber(const std::string& text, double& out) {
     if (errno != 0 || *end != '\0' || v > 0xFFFFFFFFull) return false;
     // Up to four hex digits read as 16-bit, more as 32-bit, both signed.
     const std::size_t digits = t.size() - 2;
-    if (digits <= 4) out = static_cast<int16_t>(v);
-    else out = static_cast<int32_t>(static_cast<uint32_t>(v));
+    if (digits <= 4)
+      out = static_cast<int16_t>(v);
+    else
+      out = static_cast<int32_t>(static_cast<uint32_t>(v));
     return true;
   }
   for (char c : t) {

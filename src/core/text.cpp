@@ -5,7 +5,9 @@
 namespace tallix {
 namespace {
 
-bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+bool IsContinuation(unsigned char c) {
+  return (c & 0xC0) == 0x80;
+}
 
 // Byte offset of character `index` (0-based); s.size() when past the end.
 std::size_t ByteOffset(std::string_view s, int index) {
@@ -62,7 +64,9 @@ std::string Mid(std::string_view s, int start, int length) {
   return std::string(s.substr(from, to - from));
 }
 
-std::string Left(std::string_view s, int length) { return Mid(s, 1, length < 0 ? 0 : length); }
+std::string Left(std::string_view s, int length) {
+  return Mid(s, 1, length < 0 ? 0 : length);
+}
 
 std::string Right(std::string_view s, int length) {
   const int n = Len(s);
@@ -80,7 +84,9 @@ std::string RTrim(std::string_view s) {
   return i == std::string_view::npos ? std::string() : std::string(s.substr(0, i + 1));
 }
 
-std::string Trim(std::string_view s) { return LTrim(RTrim(s)); }
+std::string Trim(std::string_view s) {
+  return LTrim(RTrim(s));
+}
 
 std::string Replace(std::string_view s, std::string_view find, std::string_view with) {
   if (find.empty()) return std::string(s);
@@ -120,12 +126,23 @@ std::string HtmlEscape(std::string_view s) {
   out.reserve(s.size());
   for (char c : s) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&#39;"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&#39;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;

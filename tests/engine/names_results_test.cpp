@@ -103,8 +103,8 @@ TEST_F(NamesTest, ABadTableStopsThePassAfterTheRowsBeforeIt) {
 class ResultsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    db.AddTable("ReceivedData", {"Board", "Table", "Round", "PairNS", "PairEW", "NS/EW",
-                                 "Contract", "Result", "Remarks", "Erased"});
+    db.AddTable("ReceivedData", {"Board", "Table", "Round", "PairNS", "PairEW", "NS/EW", "Contract",
+                                 "Result", "Remarks", "Erased"});
   }
   void Add(Value board, Value table, int round, const char* contract, const char* result,
            Value remarks = Value(), Value erased = false, const char* declarer = "S") {

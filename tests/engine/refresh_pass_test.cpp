@@ -1,5 +1,6 @@
-#include <gtest/gtest.h>
+#include "engine/refresh_pass.h"
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -8,7 +9,6 @@
 
 #include "app/state/session_state.h"
 #include "app/structure_loading.h"
-#include "engine/refresh_pass.h"
 #include "platform/jet/memory_database.h"
 #include "ranking/show_rankings.h"
 
@@ -20,8 +20,9 @@ namespace fs = std::filesystem;
 class RefreshPassTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = fs::temp_directory_path() / ("tallix_pass_" + std::to_string(::getpid()) + "_" +
-                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir = fs::temp_directory_path() /
+          ("tallix_pass_" + std::to_string(::getpid()) + "_" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::create_directories(dir);
     fs::copy_file(fs::path(TALLIX_SOURCE_DIR) / "share" / "SPOOLTEMPL.HTM", dir / "SPOOLTEMPL.HTM");
     db = std::make_shared<jet::MemoryDatabase>();
@@ -51,8 +52,8 @@ class RefreshPassTest : public ::testing::Test {
   void TearDown() override { fs::remove_all(dir); }
 
   void AddResult(int board, int table, int round, const char* contract, const char* result) {
-    db->AddRow("ReceivedData", {board, table, round, table, table, "N", contract, result, Value(),
-                                false});
+    db->AddRow("ReceivedData",
+               {board, table, round, table, table, "N", contract, result, Value(), false});
   }
   void Pass() { GetBWSData(ctx); }
 
@@ -113,7 +114,7 @@ TEST_F(RefreshPassTest, ClockBarColourAndSize) {
   struct Case {
     int left;
     Colour colour;
-  } cases[] = {{845, RGB(0, 0, 128)}, {240, RGB(0, 0, 128)}, {239, RGB(255, 128, 0)},
+  } cases[] = {{845, RGB(0, 0, 128)},   {240, RGB(0, 0, 128)}, {239, RGB(255, 128, 0)},
                {120, RGB(255, 128, 0)}, {119, RGB(255, 0, 0)}, {0, RGB(255, 0, 0)}};
   for (const auto& c : cases) {
     clock.Set(AddSeconds(start, 900 - c.left));
@@ -123,7 +124,7 @@ TEST_F(RefreshPassTest, ClockBarColourAndSize) {
     EXPECT_FLOAT_EQ(remain.Height(), static_cast<float>(720.0 * c.left / 900));
     EXPECT_FLOAT_EQ(remain.Top() + remain.Height(), 720);
   }
-  EXPECT_EQ(s.RoundStart, start);  // a round ending exactly now has not ended
+  EXPECT_EQ(s.RoundStart, start);               // a round ending exactly now has not ended
   clock.Set(AddSeconds(start, 3 * 900 + 100));  // idle past three round ends
   Pass();
   EXPECT_NEAR(s.RoundStart.days, AddSeconds(start, 3 * 900).days, 1e-9);
@@ -153,14 +154,20 @@ TEST_F(RefreshPassTest, FontTableByNumberOfTables) {
     int tables;
     float points;
     double rows;
-  } cases[] = {{19, 18, 575}, {20, 18, 550}, {23, 18, 480}, {24, 16, 455},
-               {25, 15, 430}, {27, 14, 405}, {28, design_size, design_rows}};
+  } cases[] = {{19, 18, 575},
+               {20, 18, 550},
+               {23, 18, 480},
+               {24, 16, 455},
+               {25, 15, 430},
+               {27, 14, 405},
+               {28, design_size, design_rows}};
   for (const auto& c : cases) {
     Grid fresh;
     s.NumTables = c.tables;
     s.FontSized = false;
-    RefreshContext run{s, form, fresh, remain, timer, inet, log, clock, ctx.template_host_path,
-                       ctx.page_host_path, {}};
+    RefreshContext run{
+        s, form, fresh, remain, timer, inet, log, clock, ctx.template_host_path, ctx.page_host_path,
+        {}};
     GetBWSData(run);
     EXPECT_EQ(fresh.Font().Size, c.points) << c.tables;
     EXPECT_EQ(fresh.RowHeight(), c.rows) << c.tables;

@@ -27,8 +27,8 @@ void WholePass(benchmark::State& state) {
           t, d, ("Player " + std::to_string(t) + d + " Name").c_str(), "2026-12-11 19:01:00"));
     }
     for (int b = 1; b <= kBoards; ++b) {
-      session["ReceivedData"].push_back(testing::Result(++id, t, 1 + b / 3, b, t, t, "N", "4 S",
-                                                        kResults[(b * 7 + t * 3) % 5]));
+      session["ReceivedData"].push_back(
+          testing::Result(++id, t, 1 + b / 3, b, t, t, "N", "4 S", kResults[(b * 7 + t * 3) % 5]));
     }
   }
   jetwriter::WriteBws(drive.Host("BridgeData/Club/big.bws"), session);
@@ -46,7 +46,8 @@ void WholePass(benchmark::State& state) {
                                 HostDateFormat{"%d/%m/%Y", "%H:%M:%S"}, "",
                                 drive.Host("TallixLog.txt")});
   window.Form_Activate();
-  if (window.GridRank.Rows() != kTables) state.SkipWithError("the first pass did not fill the grid");
+  if (window.GridRank.Rows() != kTables)
+    state.SkipWithError("the first pass did not fill the grid");
   for (auto _ : state) {
     window.GetBWSData();
     inet.commands.clear();

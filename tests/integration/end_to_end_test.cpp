@@ -2,7 +2,6 @@
 // by the project's Jet writer, found through the control software's log in
 // a folder standing for drive C:, read through libmdb.
 #include <gtest/gtest.h>
-
 #include <sys/wait.h>
 
 #include <array>
@@ -64,9 +63,9 @@ json MitchellResults(int first_round, int last_round) {
 class EndToEndTest : public ::testing::Test {
  protected:
   void Start(const std::string& command_line = "") {
-    window = std::make_unique<FmTallix>(FmTallixParts{
-        engine, host_files, paths, form, dialog, inet, clock,
-        HostDateFormat{"%d/%m/%Y", "%H:%M:%S"}, command_line, drive.Host("TallixLog.txt")});
+    window = std::make_unique<FmTallix>(FmTallixParts{engine, host_files, paths, form, dialog, inet,
+                                                      clock, HostDateFormat{"%d/%m/%Y", "%H:%M:%S"},
+                                                      command_line, drive.Host("TallixLog.txt")});
     window->Form_Activate();
   }
   void WriteSession(const std::string& name, const json& session) {
@@ -138,10 +137,11 @@ TEST_F(EndToEndTest, TwoFieldMitchellPartThenFullyPlayedWithNamesArrivingBetween
   // last name read.
   window->Timer1.SetEnabled(false);
   jetwriter::AppendBws(drive.Host("BridgeData/Club/mitchell.bws"),
-                 {{"ReceivedData", MitchellResults(2, 3)},
-                  {"PlayerNumbers", {testing::Name(2, "N", "Eve Ray", "2026-12-11 19:01:00"),
-                                     testing::Name(2, "S", "Fay Lu", "2026-12-11 19:02:00"),
-                                     testing::Name(2, "E", "Gus Ho", "2026-12-11 19:02:00")}}});
+                       {{"ReceivedData", MitchellResults(2, 3)},
+                        {"PlayerNumbers",
+                         {testing::Name(2, "N", "Eve Ray", "2026-12-11 19:01:00"),
+                          testing::Name(2, "S", "Fay Lu", "2026-12-11 19:02:00"),
+                          testing::Name(2, "E", "Gus Ho", "2026-12-11 19:02:00")}}});
   clock.Advance(300);
   window->Timer1_Timer();
   EXPECT_EQ(form.Caption(), "Rankings:  Thursday Pairs ; Round 3");
@@ -168,13 +168,17 @@ TEST_F(EndToEndTest, TwoFieldMitchellPartThenFullyPlayedWithNamesArrivingBetween
 TEST_F(EndToEndTest, OneFieldHowellRanksEveryPairInOneList) {
   // Two tables, four pairs; pairs 1 and 2 change direction in round 2.
   json session = testing::SessionJson(
-      2, "Howell", {{1, 1, 1, 2, 1, 2}, {2, 1, 3, 4, 1, 2}, {1, 2, 4, 1, 3, 4}, {2, 2, 2, 3, 3, 4}});
+      2, "Howell",
+      {{1, 1, 1, 2, 1, 2}, {2, 1, 3, 4, 1, 2}, {1, 2, 4, 1, 3, 4}, {2, 2, 2, 3, 3, 4}});
   session["PlayerNumbers"] = {testing::Name(2, "E", "Ola Berg", "2026-12-11 19:01:00")};
-  session["ReceivedData"] = {
-      testing::Result(1, 1, 1, 1, 1, 2, "N", "4 S", "="),  testing::Result(2, 2, 1, 1, 3, 4, "N", "4 S", "-1"),
-      testing::Result(3, 1, 1, 2, 1, 2, "N", "4 S", "-2"), testing::Result(4, 2, 1, 2, 3, 4, "N", "3 S", "="),
-      testing::Result(5, 1, 2, 3, 4, 1, "N", "3 N", "="),  testing::Result(6, 2, 2, 3, 2, 3, "N", "3 N", "-1"),
-      testing::Result(7, 1, 2, 4, 4, 1, "N", "1 C", "="),  testing::Result(8, 2, 2, 4, 2, 3, "N", "1 C", "=")};
+  session["ReceivedData"] = {testing::Result(1, 1, 1, 1, 1, 2, "N", "4 S", "="),
+                             testing::Result(2, 2, 1, 1, 3, 4, "N", "4 S", "-1"),
+                             testing::Result(3, 1, 1, 2, 1, 2, "N", "4 S", "-2"),
+                             testing::Result(4, 2, 1, 2, 3, 4, "N", "3 S", "="),
+                             testing::Result(5, 1, 2, 3, 4, 1, "N", "3 N", "="),
+                             testing::Result(6, 2, 2, 3, 2, 3, "N", "3 N", "-1"),
+                             testing::Result(7, 1, 2, 4, 4, 1, "N", "1 C", "="),
+                             testing::Result(8, 2, 2, 4, 2, 3, "N", "1 C", "=")};
   WriteSession("howell.bws", session);
   LogOpens("howell.bws");
   Start();
@@ -256,10 +260,12 @@ TEST(HeadlessProgram, OnceWritesThePageAndTheLogAndExits) {
   const std::time_t now = std::time(nullptr);
   char today[16];
   std::strftime(today, sizeof today, "%d/%m/%Y", std::localtime(&now));
-  drive.WriteLog({std::string(today) + " 09:00:00 Opening database C:\\BridgeData\\Club\\once.bws"});
+  drive.WriteLog(
+      {std::string(today) + " 09:00:00 Opening database C:\\BridgeData\\Club\\once.bws"});
 
   const std::string tallix = std::string(TALLIX_BINARY_DIR) + "/src/app/tallix";
-  auto [code, out] = RunCommand("LC_ALL=C " + tallix + " --once --drive-c " + drive.Root().string());
+  auto [code, out] =
+      RunCommand("LC_ALL=C " + tallix + " --once --drive-c " + drive.Root().string());
   EXPECT_EQ(code, 0) << out;
   EXPECT_NE(out.find("Caption: Rankings:  Headless Pairs ; Round 3"), std::string::npos) << out;
   EXPECT_NE(drive.ReadPage().find("Ann Smith &amp; "), std::string::npos);
@@ -268,7 +274,8 @@ TEST(HeadlessProgram, OnceWritesThePageAndTheLogAndExits) {
   EXPECT_NE(text.find("1,NS1,22,24,91.67,EW1,14,24,58.33"), std::string::npos);
 
   std::filesystem::remove(drive.Root() / "Bridgemate" / "BMProLog.log");
-  std::tie(code, out) = RunCommand(tallix + " --once --drive-c " + drive.Root().string() + " </dev/null");
+  std::tie(code, out) =
+      RunCommand(tallix + " --once --drive-c " + drive.Root().string() + " </dev/null");
   EXPECT_EQ(code, 1);
   EXPECT_NE(out.find("error 53"), std::string::npos) << out;
 }

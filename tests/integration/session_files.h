@@ -5,10 +5,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 #include "bws_build.h"
 
@@ -20,7 +19,8 @@ struct Seat {
   int table, round, ns, ew, low, high;
 };
 
-inline json SessionJson(int tables, const std::string& description, const std::vector<Seat>& seats) {
+inline json SessionJson(int tables, const std::string& description,
+                        const std::vector<Seat>& seats) {
   json session;
   session["Section"] = json::array({{{"ID", 1},
                                      {"Letter", "A"},
@@ -29,8 +29,13 @@ inline json SessionJson(int tables, const std::string& description, const std::v
                                      {"Description", description}}});
   json rounds = json::array();
   for (const Seat& s : seats) {
-    rounds.push_back({{"Section", 1}, {"Table", s.table}, {"Round", s.round}, {"NSPair", s.ns},
-                      {"EWPair", s.ew}, {"LowBoard", s.low}, {"HighBoard", s.high}});
+    rounds.push_back({{"Section", 1},
+                      {"Table", s.table},
+                      {"Round", s.round},
+                      {"NSPair", s.ns},
+                      {"EWPair", s.ew},
+                      {"LowBoard", s.low},
+                      {"HighBoard", s.high}});
   }
   session["RoundData"] = rounds;
   session["PlayerNumbers"] = json::array();
@@ -41,17 +46,26 @@ inline json SessionJson(int tables, const std::string& description, const std::v
 inline json Result(int id, int table, int round, int board, int ns, int ew, const char* declarer,
                    const char* contract, const char* result, const char* remarks = nullptr,
                    bool erased = false) {
-  json row = {{"ID", id},         {"Section", 1},     {"Table", table},     {"Round", round},
-              {"Board", board},   {"PairNS", ns},     {"PairEW", ew},       {"NS/EW", declarer},
-              {"Contract", contract}, {"Result", result}, {"Erased", erased},
-              {"DateLog", "2026-12-11 00:00:00"}, {"TimeLog", "2026-12-11 19:30:00"}};
+  json row = {{"ID", id},
+              {"Section", 1},
+              {"Table", table},
+              {"Round", round},
+              {"Board", board},
+              {"PairNS", ns},
+              {"PairEW", ew},
+              {"NS/EW", declarer},
+              {"Contract", contract},
+              {"Result", result},
+              {"Erased", erased},
+              {"DateLog", "2026-12-11 00:00:00"},
+              {"TimeLog", "2026-12-11 19:30:00"}};
   if (remarks) row["Remarks"] = remarks;
   return row;
 }
 
 inline json Name(int table, const char* direction, const char* name, const std::string& timelog) {
-  return {{"Section", 1}, {"Table", table}, {"Direction", direction}, {"Number", "0"},
-          {"Name", name}, {"Updated", true}, {"TimeLog", timelog}, {"Processed", false}};
+  return {{"Section", 1}, {"Table", table},  {"Direction", direction}, {"Number", "0"},
+          {"Name", name}, {"Updated", true}, {"TimeLog", timelog},     {"Processed", false}};
 }
 
 // A folder standing for drive C: with C:\Bridgemate\SPOOLTEMPL.HTM.
@@ -63,8 +77,9 @@ class DriveC {
     std::filesystem::remove_all(root_);
     std::filesystem::create_directories(root_ / "Bridgemate");
     std::filesystem::create_directories(root_ / "BridgeData" / "Club");
-    std::filesystem::copy_file(std::filesystem::path(TALLIX_SOURCE_DIR) / "share" / "SPOOLTEMPL.HTM",
-                               root_ / "Bridgemate" / "SPOOLTEMPL.HTM");
+    std::filesystem::copy_file(
+        std::filesystem::path(TALLIX_SOURCE_DIR) / "share" / "SPOOLTEMPL.HTM",
+        root_ / "Bridgemate" / "SPOOLTEMPL.HTM");
   }
   ~DriveC() { std::filesystem::remove_all(root_); }
   DriveC(const DriveC&) = delete;

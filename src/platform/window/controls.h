@@ -49,16 +49,33 @@ class PictureBox {
   double Width() const { return width_; }
   double Height() const { return height_; }
   Colour BackColor() const { return back_; }
-  void SetLeft(double v) { left_ = v; Notify(); }
-  void SetTop(double v) { top_ = v; Notify(); }
-  void SetWidth(double v) { width_ = v; Notify(); }
-  void SetHeight(double v) { height_ = v; Notify(); }
-  void SetBackColor(Colour c) { back_ = c; Notify(); }
+  void SetLeft(double v) {
+    left_ = v;
+    Notify();
+  }
+  void SetTop(double v) {
+    top_ = v;
+    Notify();
+  }
+  void SetWidth(double v) {
+    width_ = v;
+    Notify();
+  }
+  void SetHeight(double v) {
+    height_ = v;
+    Notify();
+  }
+  void SetBackColor(Colour c) {
+    back_ = c;
+    Notify();
+  }
 
   std::function<void()> Changed;
 
  private:
-  void Notify() { if (Changed) Changed(); }
+  void Notify() {
+    if (Changed) Changed();
+  }
   double left_ = 0, top_ = 0, width_ = 0, height_ = 0;
   Colour back_ = 0;
 };
@@ -69,13 +86,21 @@ class Timer {
  public:
   bool Enabled() const { return enabled_; }
   int Interval() const { return interval_; }
-  void SetEnabled(bool on) { enabled_ = on; Notify(); }
-  void SetInterval(int ms) { interval_ = ms; Notify(); }
+  void SetEnabled(bool on) {
+    enabled_ = on;
+    Notify();
+  }
+  void SetInterval(int ms) {
+    interval_ = ms;
+    Notify();
+  }
 
   std::function<void()> Changed;
 
  private:
-  void Notify() { if (Changed) Changed(); }
+  void Notify() {
+    if (Changed) Changed();
+  }
   bool enabled_ = false;
   int interval_ = 0;
 };
