@@ -108,11 +108,11 @@ TableLayout LayoutOf(
     const std::string& name,
     const std::vector<std::pair<std::string, std::pair<std::uint8_t, std::uint16_t>>>& columns) {
   TableLayout t{name, {}, 0, 0};
-  for (const auto& [col_name, spec] : columns) {
+  for (const auto& [col_name, field_type] : columns) {
     ColumnLayout c;
     c.name = col_name;
-    c.type = spec.first;
-    c.size = spec.second;
+    c.type = field_type.first;
+    c.size = field_type.second;
     c.number = static_cast<std::uint16_t>(t.columns.size());
     c.fixed = c.type != kJetText && c.type != kJetOle;
     if (c.fixed) {
@@ -131,35 +131,35 @@ TableLayout LayoutOf(const TableDef& def) {
     throw JetError("table name must have 1 to 64 characters: \"" + def.name + "\"");
   if (def.columns.empty() || def.columns.size() > 255)
     throw JetError("table " + def.name + " must have 1 to 255 columns");
-  std::vector<std::pair<std::string, std::pair<std::uint8_t, std::uint16_t>>> specs;
+  std::vector<std::pair<std::string, std::pair<std::uint8_t, std::uint16_t>>> field_types;
   for (const Column& c : def.columns) {
     if (c.name.empty() || c.name.size() > 64)
       throw JetError("table " + def.name + ": column name must have 1 to 64 characters");
-    for (const auto& s : specs)
+    for (const auto& s : field_types)
       if (EqualsNoCase(s.first, c.name))
         throw JetError("table " + def.name + ": column " + c.name + " appears twice");
     switch (c.type) {
       case ColumnType::kLong:
-        specs.push_back({c.name, {kJetLong, 4}});
+        field_types.push_back({c.name, {kJetLong, 4}});
         break;
       case ColumnType::kInteger:
-        specs.push_back({c.name, {kJetInteger, 2}});
+        field_types.push_back({c.name, {kJetInteger, 2}});
         break;
       case ColumnType::kDateTime:
-        specs.push_back({c.name, {kJetDateTime, 8}});
+        field_types.push_back({c.name, {kJetDateTime, 8}});
         break;
       case ColumnType::kBoolean:
-        specs.push_back({c.name, {kJetBool, 1}});
+        field_types.push_back({c.name, {kJetBool, 1}});
         break;
       case ColumnType::kText:
         if (c.length < 1 || c.length > 255)
           throw JetError("table " + def.name + ": text column " + c.name +
                          " must hold 1 to 255 characters");
-        specs.push_back({c.name, {kJetText, static_cast<std::uint16_t>(2 * c.length)}});
+        field_types.push_back({c.name, {kJetText, static_cast<std::uint16_t>(2 * c.length)}});
         break;
     }
   }
-  return LayoutOf(def.name, specs);
+  return LayoutOf(def.name, field_types);
 }
 
 TableLayout CatalogLayout() {
