@@ -10,19 +10,12 @@
 #include "core/run_time_error.h"
 #include "core/text.h"
 #include "core/value.h"
+#include "support/error_number.h"
 
 namespace tallix {
 namespace {
 
-template <class F>
-int ErrorNumber(F f) {
-  try {
-    f();
-  } catch (const RunTimeError& e) {
-    return e.Number;
-  }
-  return 0;
-}
+using ::tallix::testing::ErrorNumber;
 
 TEST(NumberText, FloatsAsTheProgramWritesThem) {
   struct Case {

@@ -9,6 +9,7 @@
 #include "core/date_time.h"
 #include "core/run_time_error.h"
 #include "platform/jet/snapshot.h"
+#include "support/error_number.h"
 
 #ifdef TALLIX_JET_MDB
 #include "mdb_backend.h"
@@ -81,16 +82,7 @@ std::vector<std::string> Directions(Database& db, const std::string& source) {
   return out;
 }
 
-template <typename F>
-int ErrorNumber(F&& f) {
-  try {
-    f();
-  } catch (const RunTimeError& e) {
-    EXPECT_FALSE(e.Description.empty());
-    return e.Number;
-  }
-  return 0;
-}
+using ::tallix::testing::ErrorNumber;
 
 TYPED_TEST(DatabaseTest, TableGivesEveryRowInTableOrderWithItsValues) {
   auto db = this->Open();

@@ -12,6 +12,7 @@
 
 #include "core/run_time_error.h"
 #include "mdb_backend.h"
+#include "support/error_number.h"
 
 namespace tallix::jet::testing {
 namespace {
@@ -51,16 +52,7 @@ void WriteFile(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-template <typename F>
-int ErrorNumber(F&& f) {
-  try {
-    f();
-  } catch (const RunTimeError& e) {
-    EXPECT_FALSE(e.Description.empty());
-    return e.Number;
-  }
-  return 0;
-}
+using ::tallix::testing::ErrorNumber;
 
 using Rows = std::vector<std::vector<Value>>;
 
