@@ -7,21 +7,15 @@
 #include <sstream>
 #include <string>
 
+#include "support/temp_folder.h"
+
 namespace tallix {
 namespace {
 namespace fs = std::filesystem;
 
 class ActivityLogFile : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() /
-              ("tallix_log_" +
-               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-    path_ = (folder_ / "TallixLog.txt").string();
-  }
-  void TearDown() override { fs::remove_all(folder_); }
+  void SetUp() override { path_ = (folder_ / "TallixLog.txt").string(); }
   std::string Contents() const {
     std::ifstream in(path_, std::ios::binary);
     std::ostringstream out;
@@ -29,7 +23,8 @@ class ActivityLogFile : public ::testing::Test {
     return out.str();
   }
 
-  fs::path folder_;
+  tallix::testing::TempFolder temp_{"tallix_log"};
+  const fs::path folder_ = temp_.Path();
   std::string path_;
   bool enabled_ = true;
   ManualClock clock_{MakeDateTime(2026, 3, 5, 14, 5, 9)};

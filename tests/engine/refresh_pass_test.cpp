@@ -11,6 +11,7 @@
 #include "app/structure_loading.h"
 #include "platform/jet/memory_database.h"
 #include "ranking/show_rankings.h"
+#include "support/temp_folder.h"
 
 namespace tallix {
 namespace {
@@ -20,10 +21,6 @@ namespace fs = std::filesystem;
 class RefreshPassTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = fs::temp_directory_path() /
-          ("tallix_pass_" + std::to_string(::getpid()) + "_" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir);
     fs::copy_file(fs::path(TALLIX_SOURCE_DIR) / "share" / "SPOOLTEMPL.HTM", dir / "SPOOLTEMPL.HTM");
     db = std::make_shared<jet::MemoryDatabase>();
     db->AddTable("PlayerNumbers", {"Table", "Direction", "Name", "TimeLog"});
@@ -49,7 +46,6 @@ class RefreshPassTest : public ::testing::Test {
     form.SetCaption("Tallix");
     grid.SetHeight(720);
   }
-  void TearDown() override { fs::remove_all(dir); }
 
   void AddResult(int board, int table, int round, const char* contract, const char* result) {
     db->AddRow("ReceivedData",
@@ -57,7 +53,8 @@ class RefreshPassTest : public ::testing::Test {
   }
   void Pass() { GetBWSData(ctx); }
 
-  fs::path dir;
+  tallix::testing::TempFolder temp{"tallix_pass"};
+  const fs::path dir = temp.Path();
   DateTime start = MakeDateTime(2026, 12, 11, 19, 30, 0);
   std::shared_ptr<jet::MemoryDatabase> db;
   SessionState s;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/run_time_error.h"
+#include "support/temp_folder.h"
 
 namespace tallix::files {
 namespace {
@@ -15,19 +16,13 @@ namespace fs = std::filesystem;
 
 class TempDriveC : public ::testing::Test {
  protected:
-  void SetUp() override {
-    root_ = fs::temp_directory_path() /
-            ("tallix_files_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(root_);
-    fs::create_directories(root_ / "Bridgemate");
-  }
-  void TearDown() override { fs::remove_all(root_); }
+  void SetUp() override { fs::create_directories(root_ / "Bridgemate"); }
   void Write(const fs::path& relative, const std::string& bytes) {
     fs::create_directories((root_ / relative).parent_path());
     std::ofstream(root_ / relative, std::ios::binary) << bytes;
   }
-  fs::path root_;
+  tallix::testing::TempFolder temp_{"tallix_files"};
+  const fs::path root_ = temp_.Path();
 };
 
 TEST_F(TempDriveC, MapsDriveAndSlashesAndMatchesComponentsWithoutCase) {

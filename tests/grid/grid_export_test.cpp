@@ -8,6 +8,7 @@
 
 #include "core/run_time_error.h"
 #include "platform/grid/grid.h"
+#include "support/temp_folder.h"
 
 namespace tallix {
 namespace {
@@ -16,15 +17,6 @@ namespace fs = std::filesystem;
 
 class GridExport : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("grid_export_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   std::string Path(const char* name) const { return (dir_ / name).string(); }
   static void Write(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
@@ -35,7 +27,8 @@ class GridExport : public ::testing::Test {
     s << in.rdbuf();
     return s.str();
   }
-  fs::path dir_;
+  tallix::testing::TempFolder temp_{"grid_export"};
+  const fs::path dir_ = temp_.Path();
 };
 
 TEST_F(GridExport, FillsPlaceholdersEscapingEveryValue) {

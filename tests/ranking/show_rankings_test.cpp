@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/run_time_error.h"
+#include "support/temp_folder.h"
 
 namespace tallix {
 namespace {
@@ -27,17 +28,11 @@ std::string Read(const fs::path& path) {
 class ShowRankingsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("show_rankings_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
     templ_ = (dir_ / "SPOOLTEMPL.HTM").string();
     page_ = (dir_ / "RankingTable.htm").string();
     std::ofstream(templ_) << "{{#rows}}{{cell1}},{{cell2}},{{cell3}},{{cell4}}|"
                              "{{cell6}},{{cell7}},{{cell8}},{{cell9}}\n{{/rows}}";
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
   void Show() { ShowRankings(s_, grid_, inet_, "Rankings:  Club; Round 2", templ_, page_); }
 
@@ -57,7 +52,8 @@ class ShowRankingsTest : public ::testing::Test {
   SessionState s_;
   Grid grid_;
   MemoryTransfer inet_;
-  fs::path dir_;
+  tallix::testing::TempFolder temp_{"show_rankings"};
+  const fs::path dir_ = temp_.Path();
   std::string templ_, page_;
 };
 
