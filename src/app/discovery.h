@@ -4,7 +4,7 @@
 // (empty when the operator cancels).
 #include <string>
 
-#include "app/state/session_state.h"
+#include "session/session_state.h"
 #include "core/clock.h"
 #include "platform/files/files.h"
 #include "platform/window/controls.h"

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/activity_log.h"
-#include "app/state/session_state.h"
+#include "session/session_state.h"
 #include "core/clock.h"
 #include "core/date_time.h"
 #include "engine/refresh_pass.h"

@@ -1,7 +1,7 @@
 #pragma once
 // Sets the clock, log and query defaults, opens the database at BWSPath for
 // the run and reads the session's structure and round-1 seating.
-#include "app/state/session_state.h"
+#include "session/session_state.h"
 #include "core/clock.h"
 #include "platform/jet/database.h"
 

@@ -2,7 +2,7 @@
 // New PlayerNumbers rows become player names and pair names.
 #include <string>
 
-#include "app/state/session_state.h"
+#include "session/session_state.h"
 #include "platform/jet/database.h"
 #include "platform/window/controls.h"
 

@@ -4,7 +4,7 @@
 // Every way out re-enables the refresh timer.
 #include <string>
 
-#include "app/state/session_state.h"
+#include "session/session_state.h"
 #include "core/clock.h"
 #include "core/log_writer.h"
 #include "platform/grid/grid.h"

@@ -3,7 +3,7 @@
 // north-south pair, east-west pair and score (or an adjusted-score code).
 #include <cstdint>
 
-#include "app/state/session_state.h"
+#include "session/session_state.h"
 #include "platform/jet/database.h"
 
 namespace tallix {

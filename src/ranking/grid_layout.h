@@ -2,7 +2,7 @@
 // The grid's column-initialisation step: the window moves to the second
 // display and fills it, the name columns take up the extra width and the
 // round-clock bars are laid over the filler column.
-#include "app/state/session_state.h"
+#include "session/session_state.h"
 #include "core/log_writer.h"
 #include "platform/grid/grid.h"
 #include "platform/window/controls.h"

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "app/state/session_state.h"
+#include "session/session_state.h"
 #include "core/clock.h"
 #include "core/log_writer.h"
 #include "platform/grid/grid.h"

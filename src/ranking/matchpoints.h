@@ -2,7 +2,7 @@
 // Matchpoints per result, totals per pair and percentages.
 #include <cstdint>
 
-#include "app/state/session_state.h"
+#include "session/session_state.h"
 #include "core/log_writer.h"
 
 namespace tallix {

@@ -3,7 +3,7 @@
 // has the grid write the web page and starts its upload.
 #include <string>
 
-#include "app/state/session_state.h"
+#include "session/session_state.h"
 #include "platform/grid/grid.h"
 #include "platform/transfer/transfer.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/state/session_state.h"
+#include "session/session_state.h"
 #include "app/structure_loading.h"
 #include "core/run_time_error.h"
 #include "core/text.h"

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/state/session_state.h"
+#include "session/session_state.h"
 #include "app/structure_loading.h"
 #include "platform/jet/memory_database.h"
 #include "ranking/show_rankings.h"
