@@ -1,6 +1,7 @@
 // Tallix: the live results display. Without options it opens the window on
 // the second monitor; --once runs the start-up and one refresh pass with no
-// display at all, writes the page and the activity log, and exits.
+// display at all, writes the page and the activity log, and exits (with
+// --print-appendix it prints the appendix before it exits).
 #include <unistd.h>
 
 #include <clocale>
@@ -19,6 +20,7 @@
 #include "platform/files/files.h"
 #include "platform/jet/mdb_engine.h"
 #include "platform/qt/run_window.h"
+#include "platform/spreadsheet/office_spreadsheet.h"
 #include "platform/transfer/transfer.h"
 #include "ranking/show_rankings.h"
 
@@ -27,6 +29,8 @@ namespace {
 struct Options {
   bool once = false;
   bool help = false;
+  bool print_appendix = false;
+  tallix::AppendixLayout appendix_layout = tallix::AppendixLayout::kStandard;
   std::string drive_c;
   std::string ftp_host = "localhost";
   std::string ftp_account = "tallix";
@@ -34,9 +38,12 @@ struct Options {
 };
 
 const char kUsage[] =
-    "usage: tallix [--once] [--drive-c DIR] [--ftp-host HOST] [--ftp-account NAME] [/?]\n"
+    "usage: tallix [--once [--print-appendix]] [--appendix-layout standard|two-field]\n"
+    "              [--drive-c DIR] [--ftp-host HOST] [--ftp-account NAME] [/?]\n"
     "  --once          start up, run one refresh pass without a display, write the\n"
     "                  page and the activity log, and exit\n"
+    "  --print-appendix  with --once: then print the appendix; exit 0 only when printed\n"
+    "  --appendix-layout the appendix template's layout (default standard)\n"
     "  --drive-c DIR   the folder that stands for drive C: (default ~/.wine/drive_c)\n"
     "  --ftp-host      the publishing host; --ftp-account the account on it\n"
     "  /?              ask for the database instead of reading the control software's log\n";
@@ -52,6 +59,13 @@ bool ParseOptions(int argc, char** argv, Options& o) {
     };
     if (a == "--once") {
       o.once = true;
+    } else if (a == "--print-appendix") {
+      o.print_appendix = true;
+    } else if (a == "--appendix-layout") {
+      std::string layout;
+      if (!value(layout) || (layout != "standard" && layout != "two-field")) return false;
+      o.appendix_layout = layout == "standard" ? tallix::AppendixLayout::kStandard
+                                               : tallix::AppendixLayout::kTwoField;
     } else if (a == "--help" || a == "-h") {
       o.help = true;
     } else if (a == "--drive-c") {
@@ -65,7 +79,7 @@ bool ParseOptions(int argc, char** argv, Options& o) {
     }
   }
   for (const auto& r : rest) o.command_line += (o.command_line.empty() ? "" : " ") + r;
-  return true;
+  return o.once || !o.print_appendix;
 }
 
 // Until the FTP backend is in, the page is written but not uploaded.
@@ -103,19 +117,22 @@ int main(int argc, char** argv) {
   MemoryForm form;
   TerminalDialog dialog;
   NoUpload transfer;
+  spreadsheet::OfficeSpreadsheet office(ProgramFolder() + "/tallix_office");
 
   FmTallixParts parts{engine,         host_files,
                       paths,          form,
                       dialog,         transfer,
                       clock,          HostDateFormat::FromLocale(),
                       o.command_line, ProgramFolder() + "/TallixLog.txt",
-                      o.ftp_host,     o.ftp_account};
+                      o.ftp_host,     o.ftp_account,
+                      &office,        o.appendix_layout};
   if (!o.once) {
     return qt::RunWindow(argc, argv, paths, [&](FormControl& qt_form, CommonDialog& qt_dialog) {
       return FmTallixParts{engine,         host_files,        paths,
                            qt_form,        qt_dialog,         transfer,
                            clock,          parts.date_format, parts.command_line,
-                           parts.log_path, parts.ftp_host,    parts.ftp_account};
+                           parts.log_path, parts.ftp_host,    parts.ftp_account,
+                           &office,        o.appendix_layout};
     });
   }
   FmTallix window(parts);
@@ -131,5 +148,17 @@ int main(int argc, char** argv) {
   std::cout << "Database: " << window.s.BWSPath << "\n"
             << "Caption: " << form.Caption() << "\n"
             << "Page: " << paths.ToHost(kPagePath) << "\n";
+  if (o.print_appendix) {
+    try {
+      window.PrintAppendix();
+    } catch (const RunTimeError& e) {
+      const std::string failure =
+          "Appendix failed: error " + std::to_string(e.Number) + ": " + e.Description;
+      window.WriteLog(failure);
+      std::cerr << failure << "\n";
+      return 1;
+    }
+    std::cout << "Appendix: printed\n";
+  }
   return 0;
 }

@@ -18,6 +18,7 @@
 #include "platform/jet/mdb_engine.h"
 #include "platform/qt/run_window.h"
 #include "platform/screens/qt_screens.h"
+#include "platform/spreadsheet/memory_workbook.h"
 #include "platform/transfer/transfer.h"
 #include "qt_test_app.h"
 
@@ -32,7 +33,8 @@ class SessionWindowTest : public testing::Test {
         paths(drive_c.string()),
         host_files(paths),
         engine(mdb, paths),
-        clock(TruncateToSecond(SystemClock().Now())) {
+        clock(TruncateToSecond(SystemClock().Now())),
+        workbook({{AppendixTemplate(), {spreadsheet::Sheet{}, spreadsheet::Sheet{}}}}) {
     fs::remove_all(drive_c);
     fs::create_directories(drive_c / "Bridgemate");
     fs::copy_file(fs::path(TALLIX_SOURCE_DIR) / "share" / "SPOOLTEMPL.HTM",
@@ -55,9 +57,10 @@ class SessionWindowTest : public testing::Test {
 
   PartsFactory Factory() {
     return [this](FormControl& form, CommonDialog& dialog) {
-      return FmTallixParts{engine, host_files,        paths, form,
-                           dialog, transfer,          clock, HostDateFormat{},
-                           "",     LogPath().string()};
+      return FmTallixParts{engine,   host_files,         paths,       form,
+                           dialog,   transfer,           clock,       HostDateFormat{},
+                           "",       LogPath().string(), "localhost", "tallix",
+                           &workbook};
     };
   }
 
@@ -74,6 +77,7 @@ class SessionWindowTest : public testing::Test {
   }
 
   fs::path LogPath() const { return drive_c / "TallixLog.txt"; }
+  std::string AppendixTemplate() const { return paths.ToHost(kAppendixTemplatePath); }
 
   fs::path drive_c;
   files::PathMap paths;
@@ -82,6 +86,7 @@ class SessionWindowTest : public testing::Test {
   MappedEngine engine;
   ManualClock clock;
   MemoryTransfer transfer;
+  spreadsheet::MemoryWorkbook workbook;
   screens::QtScreens screens;
 };
 

@@ -15,11 +15,20 @@ std::string Escape(const std::string& text) {
   std::string out;
   for (const char ch : text) {
     switch (ch) {
-      case '\\': out += "\\\\"; break;
-      case '\t': out += "\\t"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      default: out += ch;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      default:
+        out += ch;
     }
   }
   return out;
@@ -73,9 +82,15 @@ void ScriptRecorder::Line(std::initializer_list<std::string> fields) {
   script_ += '\n';
 }
 
-void ScriptRecorder::Start() { Line({"start"}); }
-void ScriptRecorder::Open(const std::string& path) { Line({"open", Escape(path)}); }
-void ScriptRecorder::Worksheet(int index) { Line({"sheet", std::to_string(index)}); }
+void ScriptRecorder::Start() {
+  Line({"start"});
+}
+void ScriptRecorder::Open(const std::string& path) {
+  Line({"open", Escape(path)});
+}
+void ScriptRecorder::Worksheet(int index) {
+  Line({"sheet", std::to_string(index)});
+}
 
 void ScriptRecorder::SetValue(int row, int column, const CellValue& value) {
   const std::string r = std::to_string(row), c = std::to_string(column);
@@ -96,12 +111,24 @@ void ScriptRecorder::SetNumberFormat(int row, int column, const std::string& for
   Line({"format", std::to_string(row), std::to_string(column), Escape(format)});
 }
 
-void ScriptRecorder::InsertRow(int row) { Line({"insert", std::to_string(row)}); }
-void ScriptRecorder::DeleteRow(int row) { Line({"delete", std::to_string(row)}); }
-void ScriptRecorder::PrintOut() { Line({"print"}); }
-void ScriptRecorder::MarkSaved() { Line({"saved"}); }
-void ScriptRecorder::Close() { Line({"close"}); }
-void ScriptRecorder::Quit() { Line({"quit"}); }
+void ScriptRecorder::InsertRow(int row) {
+  Line({"insert", std::to_string(row)});
+}
+void ScriptRecorder::DeleteRow(int row) {
+  Line({"delete", std::to_string(row)});
+}
+void ScriptRecorder::PrintOut() {
+  Line({"print"});
+}
+void ScriptRecorder::MarkSaved() {
+  Line({"saved"});
+}
+void ScriptRecorder::Close() {
+  Line({"close"});
+}
+void ScriptRecorder::Quit() {
+  Line({"quit"});
+}
 
 void ReplayScript(const std::string& script, Spreadsheet& target) {
   std::istringstream lines(script);

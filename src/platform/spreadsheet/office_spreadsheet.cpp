@@ -25,8 +25,9 @@ std::string MakeWorkFolder() {
   const char* tmp = std::getenv("TMPDIR");
   std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/tallix-office-XXXXXX";
   if (!mkdtemp(pattern.data())) {
-    throw RunTimeError(kCannotCreateObject, "ActiveX component can't create object: no work folder (" +
-                                                std::string(std::strerror(errno)) + ")");
+    throw RunTimeError(kCannotCreateObject,
+                       "ActiveX component can't create object: no work folder (" +
+                           std::string(std::strerror(errno)) + ")");
   }
   return pattern;
 }
@@ -73,8 +74,8 @@ pid_t StartHelper(const std::string& helper, const std::string& work, const std:
   argv.push_back(nullptr);
   const pid_t pid = fork();
   if (pid < 0) {
-    throw RunTimeError(kCannotCreateObject,
-                       "ActiveX component can't create object: " + std::string(std::strerror(errno)));
+    throw RunTimeError(kCannotCreateObject, "ActiveX component can't create object: " +
+                                                std::string(std::strerror(errno)));
   }
   if (pid == 0) {
     setpgid(0, 0);
@@ -117,9 +118,9 @@ void OfficeSpreadsheet::Quit() {
   script_.Quit();  // the helper closes and ends its office however the script ends
   std::error_code ec;
   if (!fs::is_regular_file(helper_, ec) || access(helper_.c_str(), X_OK) != 0) {
-    throw RunTimeError(kCannotCreateObject,
-                       "ActiveX component can't create object: the office helper " + helper_ +
-                           " is missing");
+    throw RunTimeError(
+        kCannotCreateObject,
+        "ActiveX component can't create object: the office helper " + helper_ + " is missing");
   }
   const std::string work = MakeWorkFolder();
   const std::string script = work + "/script.txt", log = work + "/helper.log";
@@ -155,11 +156,12 @@ void OfficeSpreadsheet::Quit() {
                        "ActiveX component can't create object: the office helper could not run (" +
                            LastLine(output) + ")");
   }
-  throw RunTimeError(kAutomationError,
-                     "Automation error: the office helper ended " +
-                         (WIFSIGNALED(status) ? "by signal " + std::to_string(WTERMSIG(status))
-                                              : "with status " + std::to_string(WEXITSTATUS(status))) +
-                         (output.empty() ? "" : " (" + LastLine(output) + ")"));
+  throw RunTimeError(
+      kAutomationError,
+      "Automation error: the office helper ended " +
+          (WIFSIGNALED(status) ? "by signal " + std::to_string(WTERMSIG(status))
+                               : "with status " + std::to_string(WEXITSTATUS(status))) +
+          (output.empty() ? "" : " (" + LastLine(output) + ")"));
 }
 
 }  // namespace tallix::spreadsheet

@@ -11,9 +11,6 @@
 
 namespace tallix::spreadsheet {
 
-inline constexpr int kCannotCreateObject = 429;
-inline constexpr int kAutomationError = 440;
-
 class OfficeSpreadsheet : public Spreadsheet {
  public:
   explicit OfficeSpreadsheet(std::string helper_path,

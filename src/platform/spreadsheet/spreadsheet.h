@@ -12,6 +12,10 @@ namespace tallix::spreadsheet {
 // number or text (monostate leaves the cell empty).
 using CellValue = std::variant<std::monostate, int32_t, float, std::string>;
 
+// The application cannot be started; any other failure of the application.
+inline constexpr int kCannotCreateObject = 429;
+inline constexpr int kAutomationError = 440;
+
 class Spreadsheet {
  public:
   virtual ~Spreadsheet() = default;

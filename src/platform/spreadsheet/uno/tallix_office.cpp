@@ -45,12 +45,12 @@ int main(int argc, char** argv) {
       Report(e.Number, e.Description);
       status = 1;
     } catch (const css::uno::Exception& e) {
-      Report(440, "Automation error: " + std::string(rtl::OUStringToOString(
-                                              e.Message, RTL_TEXTENCODING_UTF8)
-                                              .getStr()));
+      Report(tallix::spreadsheet::kAutomationError,
+             "Automation error: " +
+                 std::string(rtl::OUStringToOString(e.Message, RTL_TEXTENCODING_UTF8).getStr()));
       status = 1;
     } catch (const std::exception& e) {
-      Report(440, std::string("Automation error: ") + e.what());
+      Report(tallix::spreadsheet::kAutomationError, std::string("Automation error: ") + e.what());
       status = 1;
     }
     try {

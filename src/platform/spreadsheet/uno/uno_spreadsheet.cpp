@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <chrono>
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
@@ -32,9 +33,9 @@
 #include <com/sun/star/view/XPrintJobListener.hpp>
 #include <com/sun/star/view/XPrintable.hpp>
 #include <condition_variable>
-#include <cstring>
 #include <cppuhelper/bootstrap.hxx>
 #include <cppuhelper/implbase1.hxx>
+#include <cstring>
 #include <filesystem>
 #include <mutex>
 #include <optional>
@@ -54,8 +55,6 @@ using namespace css;
 using uno::Reference;
 using uno::UNO_QUERY_THROW;
 
-constexpr int kCannotCreateObject = 429;
-constexpr int kAutomationError = 440;
 constexpr auto kConnectDeadline = std::chrono::seconds(45);
 constexpr auto kPrintedDeadline = std::chrono::seconds(30);
 constexpr auto kOfficeEndDeadline = std::chrono::seconds(10);
@@ -102,11 +101,16 @@ class PrintWatch : public cppu::WeakImplHelper1<view::XPrintJobListener> {
     std::lock_guard lock(mutex_);
     if (!state_) return "was never started (no printer?)";
     switch (*state_) {
-      case view::PrintableState_JOB_STARTED: return "was started but never spooled";
-      case view::PrintableState_JOB_ABORTED: return "was aborted";
-      case view::PrintableState_JOB_FAILED: return "failed";
-      case view::PrintableState_JOB_SPOOLING_FAILED: return "could not be spooled";
-      default: return "ended unexpectedly";
+      case view::PrintableState_JOB_STARTED:
+        return "was started but never spooled";
+      case view::PrintableState_JOB_ABORTED:
+        return "was aborted";
+      case view::PrintableState_JOB_FAILED:
+        return "failed";
+      case view::PrintableState_JOB_SPOOLING_FAILED:
+        return "could not be spooled";
+      default:
+        return "ended unexpectedly";
     }
   }
 
@@ -115,6 +119,15 @@ class PrintWatch : public cppu::WeakImplHelper1<view::XPrintJobListener> {
   std::condition_variable changed_;
   std::optional<view::PrintableState> state_;
 };
+
+// A cell holds doubles only. The single's shortest decimal form is what it
+// stands for: 63.34, not 63.339996337890625.
+double AsDouble(float v) {
+  char text[32];
+  const auto end = std::to_chars(text, text + sizeof text - 1, v).ptr;
+  *end = '\0';
+  return std::strtod(text, nullptr);
+}
 
 bool Exited(pid_t pid) {
   int status = 0;
@@ -132,18 +145,20 @@ UnoSpreadsheet::~UnoSpreadsheet() {
 
 void UnoSpreadsheet::Start() {
   const std::string profile = work_ + "/profile";
-  const std::string pipe = "tallix_office_" + std::to_string(getpid()) + "_" +
-                           std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
-  std::vector<std::string> args = {"soffice",
-                                   "--headless",
-                                   "--invisible",
-                                   "--nologo",
-                                   "--norestore",
-                                   "--nodefault",
-                                   "--nolockcheck",
-                                   "--nocrashreport",
-                                   "-env:UserInstallation=file://" + profile,
-                                   "--accept=pipe,name=" + pipe + ";urp;StarOffice.ComponentContext"};
+  const std::string pipe =
+      "tallix_office_" + std::to_string(getpid()) + "_" +
+      std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
+  std::vector<std::string> args = {
+      "soffice",
+      "--headless",
+      "--invisible",
+      "--nologo",
+      "--norestore",
+      "--nodefault",
+      "--nolockcheck",
+      "--nocrashreport",
+      "-env:UserInstallation=file://" + profile,
+      "--accept=pipe,name=" + pipe + ";urp;StarOffice.ComponentContext"};
   std::vector<char*> argv;
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
@@ -167,14 +182,16 @@ void UnoSpreadsheet::Start() {
   const auto deadline = std::chrono::steady_clock::now() + kConnectDeadline;
   for (;;) {
     try {
-      context_.set(resolver->resolve(U("uno:pipe,name=" + pipe + ";urp;StarOffice.ComponentContext")),
-                   UNO_QUERY_THROW);
+      context_.set(
+          resolver->resolve(U("uno:pipe,name=" + pipe + ";urp;StarOffice.ComponentContext")),
+          UNO_QUERY_THROW);
       break;
     } catch (const connection::NoConnectException&) {
       if (Exited(office_)) {
         office_ = -1;
-        throw RunTimeError(kCannotCreateObject,
-                           "ActiveX component can't create object: LibreOffice ended while starting");
+        throw RunTimeError(
+            kCannotCreateObject,
+            "ActiveX component can't create object: LibreOffice ended while starting");
       }
       if (std::chrono::steady_clock::now() > deadline) {
         throw RunTimeError(kCannotCreateObject,
@@ -228,9 +245,10 @@ void UnoSpreadsheet::SetValue(int row, int column, const CellValue& value) {
   if (const auto* i = std::get_if<int32_t>(&value)) {
     cell->setValue(*i);
   } else if (const auto* f = std::get_if<float>(&value)) {
-    cell->setValue(static_cast<double>(*f));
+    cell->setValue(AsDouble(*f));
   } else if (const auto* s = std::get_if<std::string>(&value)) {
-    Reference<text::XText>(cell, UNO_QUERY_THROW)->setString(U(*s));  // text as text, never a formula
+    Reference<text::XText>(cell, UNO_QUERY_THROW)
+        ->setString(U(*s));  // text as text, never a formula
   } else {
     cell->setFormula("");
   }
@@ -243,8 +261,8 @@ void UnoSpreadsheet::SetNumberFormat(int row, int column, const std::string& for
   const lang::Locale english("en", "US", "");
   sal_Int32 key = formats->queryKey(U(format), english, false);
   if (key == -1) key = formats->addNew(U(format), english);
-  Reference<beans::XPropertySet>(cell, UNO_QUERY_THROW)->setPropertyValue("NumberFormat",
-                                                                           uno::Any(key));
+  Reference<beans::XPropertySet>(cell, UNO_QUERY_THROW)
+      ->setPropertyValue("NumberFormat", uno::Any(key));
 }
 
 void UnoSpreadsheet::InsertRow(int row) {
