@@ -37,6 +37,7 @@
 #include <cppuhelper/implbase1.hxx>
 #include <cstring>
 #include <filesystem>
+#include <iostream>
 #include <mutex>
 #include <optional>
 #include <osl/file.hxx>
@@ -233,6 +234,7 @@ void UnoSpreadsheet::Worksheet(int index) {
   const Reference<container::XIndexAccess> sheets(workbook->getSheets(), UNO_QUERY_THROW);
   if (index < 1 || index > sheets->getCount()) RaiseSubscript();
   sheet_.set(sheets->getByIndex(index - 1), UNO_QUERY_THROW);
+  sheet_index_ = index;
 }
 
 Reference<sheet::XSpreadsheet> UnoSpreadsheet::Current() {
@@ -293,6 +295,7 @@ void UnoSpreadsheet::PrintOut() {
   const bool spooled = watch->Spooled();
   broadcaster->removePrintJobListener(listener);
   if (!spooled) Fail("the worksheet was not printed: the print job " + watch->State());
+  std::cout << "printed worksheet " << sheet_index_ << std::endl;  // progress, for whoever watches
 }
 
 void UnoSpreadsheet::MarkSaved() {

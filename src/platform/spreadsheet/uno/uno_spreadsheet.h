@@ -42,6 +42,7 @@ class UnoSpreadsheet : public Spreadsheet {
   css::uno::Reference<css::frame::XDesktop> desktop_;
   css::uno::Reference<css::lang::XComponent> document_;
   css::uno::Reference<css::sheet::XSpreadsheet> sheet_;
+  int sheet_index_ = 0;
 };
 
 }  // namespace tallix::spreadsheet
