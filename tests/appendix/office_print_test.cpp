@@ -22,6 +22,7 @@
 #include "app/mapped_engine.h"
 #include "platform/jet/mdb_engine.h"
 #include "platform/spreadsheet/memory_workbook.h"
+#include "support/pdf_printer.h"
 #include "support/temp_folder.h"
 
 namespace tallix {
@@ -30,15 +31,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using spreadsheet::Sheet;
-
-std::pair<int, std::string> RunCommand(const std::string& command) {
-  std::string out;
-  FILE* p = ::popen((command + " 2>&1").c_str(), "r");
-  std::array<char, 512> buf;
-  while (std::fgets(buf.data(), buf.size(), p)) out += buf.data();
-  const int status = ::pclose(p);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
-}
+using testing::RunCommand;
 
 std::string ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -76,42 +69,14 @@ bool NoneLeft(const std::string& text) {
   return ProcessesMentioning(text).empty();
 }
 
-// The PDF printer: cupsd (started here unless it runs) with a cups-pdf queue
-// as the default printer; its files land in ~/PDF.
 class OfficePrint : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    if (getuid() != 0) return;  // the printer needs root; the tests then skip
-    if (RunCommand("lpstat -r").second.find("not running") != std::string::npos) {
-      fs::create_directories("/run/cups");
-      cupsd_ = fork();
-      if (cupsd_ == 0) {
-        execlp("cupsd", "cupsd", "-f", static_cast<char*>(nullptr));
-        _exit(127);
-      }
-      for (int i = 0; i < 200; ++i) {
-        if (RunCommand("lpstat -r").second.find("is running") != std::string::npos) break;
-        std::this_thread::sleep_for(50ms);
-      }
-    }
-    const auto [code, out] = RunCommand(
-        "lpadmin -p PDF -E -v cups-pdf:/ -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd"
-        " -o pdftops-renderer-default=pdftocairo && lpadmin -d PDF");
-    ready_ = code == 0;
-    if (!ready_) setup_failure_ = out;
-    pdf_folder_ = fs::path(getpwuid(getuid())->pw_dir) / "PDF";
-  }
-  static void TearDownTestSuite() {
-    if (cupsd_ > 0) {
-      kill(cupsd_, SIGTERM);
-      waitpid(cupsd_, nullptr, 0);
-      cupsd_ = -1;
-    }
-  }
+  static void SetUpTestSuite() { printer_failure_ = printer_.Start(); }
+  static void TearDownTestSuite() { printer_.Stop(); }
 
   void SetUp() override {
-    if (getuid() != 0) GTEST_SKIP() << "a PDF printer can only be set up as root";
-    ASSERT_TRUE(ready_) << setup_failure_;
+    if (getuid() != 0) GTEST_SKIP() << printer_failure_;
+    ASSERT_EQ(printer_failure_, "");
     drive = folder.Path() / "c";
     fs::create_directories(drive / "Bridgemate");
     fs::create_directories(drive / "Bridge");
@@ -157,28 +122,10 @@ class OfficePrint : public ::testing::Test {
     return workbook.Printed();
   }
 
-  // The new PDFs, in the order they were printed, once complete.
-  std::vector<fs::path> NewPdfs(const std::set<std::string>& before, std::size_t n) {
-    std::vector<fs::path> found;
-    for (int i = 0; i < 600 && found.size() < n; ++i) {
-      std::this_thread::sleep_for(100ms);
-      found.clear();
-      for (const std::string& f : Listing(pdf_folder_)) {
-        if (!before.count(f) && RunCommand("pdfinfo '" + f + "'").first == 0) found.push_back(f);
-      }
-    }
-    std::sort(found.begin(), found.end(), [](const fs::path& a, const fs::path& b) {
-      return fs::last_write_time(a) < fs::last_write_time(b);
-    });
-    return found;
-  }
-
   testing::TempFolder folder{"tallix_office"};
   fs::path drive;
-  static inline pid_t cupsd_ = -1;
-  static inline bool ready_ = false;
-  static inline std::string setup_failure_;
-  static inline fs::path pdf_folder_;
+  static inline testing::PdfPrinter printer_;
+  static inline std::string printer_failure_;
 };
 
 // The words of a one-page PDF line by line, read from their boxes: a
@@ -244,7 +191,7 @@ TEST_F(OfficePrint, TheDemoSessionOnTwoPrintedPages) {
   const std::vector<spreadsheet::PrintedSheet> expected = Expected();
   ASSERT_EQ(expected.size(), 2u);
   const std::string template_before = ReadFile(Template());
-  const std::set<std::string> before = Listing(pdf_folder_);
+  const std::set<std::string> before = testing::PdfPrinter::Files();
 
   const auto [code, out] = PrintAppendix();
   ASSERT_EQ(code, 0) << out;
@@ -252,7 +199,7 @@ TEST_F(OfficePrint, TheDemoSessionOnTwoPrintedPages) {
   EXPECT_EQ(ReadFile(Template()), template_before);
   EXPECT_TRUE(NoneLeft(folder.Path().string()));
 
-  const std::vector<fs::path> pdfs = NewPdfs(before, 2);
+  const std::vector<fs::path> pdfs = testing::PdfPrinter::NewFiles(before, 2);
   ASSERT_EQ(pdfs.size(), 2u);
   std::vector<std::string> text;
   for (const fs::path& pdf : pdfs) {
@@ -311,6 +258,7 @@ TEST_F(OfficePrint, FailuresLeaveALogLineAndNothingRunning) {
       {"office killed between the sheets", "", false, true,
        "Appendix failed: error 440: Automation error: "},
   };
+  const std::set<std::string> before = testing::PdfPrinter::Files();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     fs::remove(Template());
@@ -344,6 +292,10 @@ TEST_F(OfficePrint, FailuresLeaveALogLineAndNothingRunning) {
     EXPECT_EQ(ReadFile(Template()), template_before);
     EXPECT_TRUE(NoneLeft(folder.Path().string()));
   }
+  // Worksheet 1, printed before the office was killed, stays printed.
+  const std::vector<fs::path> printed = testing::PdfPrinter::NewFiles(before, 1);
+  EXPECT_EQ(printed.size(), 1u);
+  for (const fs::path& pdf : printed) fs::remove(pdf);
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ namespace tallix::qt::testing_window {
 
 namespace fs = std::filesystem;
 
-class SessionWindowTest : public testing::Test {
+class SessionWindowTest : public ::testing::Test {
  protected:
   SessionWindowTest()
       : drive_c(fs::temp_directory_path() / ("tallix_window_" + std::to_string(getpid()))),
@@ -57,10 +57,10 @@ class SessionWindowTest : public testing::Test {
 
   PartsFactory Factory() {
     return [this](FormControl& form, CommonDialog& dialog) {
-      return FmTallixParts{engine,   host_files,         paths,       form,
-                           dialog,   transfer,           clock,       HostDateFormat{},
-                           "",       LogPath().string(), "localhost", "tallix",
-                           &workbook};
+      return FmTallixParts{engine,  host_files,         paths,       form,
+                           dialog,  transfer,           clock,       HostDateFormat{},
+                           "",      LogPath().string(), "localhost", "tallix",
+                           appendix};
     };
   }
 
@@ -87,6 +87,7 @@ class SessionWindowTest : public testing::Test {
   ManualClock clock;
   MemoryTransfer transfer;
   spreadsheet::MemoryWorkbook workbook;
+  spreadsheet::Spreadsheet* appendix = &workbook;  // what End prints with
   screens::QtScreens screens;
 };
 
