@@ -199,7 +199,7 @@ TEST_F(OfficePrint, TheDemoSessionOnTwoPrintedPages) {
   EXPECT_EQ(ReadFile(Template()), template_before);
   EXPECT_TRUE(NoneLeft(folder.Path().string()));
 
-  const std::vector<fs::path> pdfs = testing::PdfPrinter::NewFiles(before, 2);
+  const std::vector<fs::path> pdfs = testing::PdfPrinter::NewFiles(before);
   ASSERT_EQ(pdfs.size(), 2u);
   std::vector<std::string> text;
   for (const fs::path& pdf : pdfs) {
@@ -292,9 +292,11 @@ TEST_F(OfficePrint, FailuresLeaveALogLineAndNothingRunning) {
     EXPECT_EQ(ReadFile(Template()), template_before);
     EXPECT_TRUE(NoneLeft(folder.Path().string()));
   }
-  // Worksheet 1, printed before the office was killed, stays printed.
-  const std::vector<fs::path> printed = testing::PdfPrinter::NewFiles(before, 1);
-  EXPECT_EQ(printed.size(), 1u);
+  // Worksheet 1, printed before the office was killed, stays printed (and
+  // worksheet 2 too when the kill came during its print job).
+  const std::vector<fs::path> printed = testing::PdfPrinter::NewFiles(before);
+  EXPECT_GE(printed.size(), 1u);
+  EXPECT_LE(printed.size(), 2u);
   for (const fs::path& pdf : printed) fs::remove(pdf);
 }
 

@@ -38,7 +38,7 @@ TEST_F(WindowOfficeTest, EndPrintsBothSheetsAndTheDisplayRefreshesOn) {
 
   const auto before = PdfPrinter::Files();
   QTest::keyClick(&window->Grid(), Qt::Key_End);
-  const auto pdfs = PdfPrinter::NewFiles(before, 2);
+  const auto pdfs = PdfPrinter::NewFiles(before);
   ASSERT_EQ(pdfs.size(), 2u);
   const std::string ranking =
       tallix::testing::RunCommand("pdftotext -layout '" + pdfs[0].string() + "' -").second;

@@ -73,18 +73,16 @@ class PdfPrinter {
     return names;
   }
 
-  // The PDFs printed since `before` was taken, in the order they were
-  // submitted, once complete; waits up to a minute for `n` of them.
-  static std::vector<std::filesystem::path> NewFiles(const std::set<std::string>& before,
-                                                     std::size_t n) {
+  // The PDFs printed since `before` was taken, in the order their jobs were
+  // submitted, once every job has left the queue (up to a minute).
+  static std::vector<std::filesystem::path> NewFiles(const std::set<std::string>& before) {
     using namespace std::chrono_literals;
-    std::vector<std::filesystem::path> found;
-    for (int i = 0; i < 600 && found.size() < n; ++i) {
+    for (int i = 0; i < 600 && !RunCommand("lpstat -o").second.empty(); ++i) {
       std::this_thread::sleep_for(100ms);
-      found.clear();
-      for (const std::string& f : Files()) {
-        if (!before.count(f) && RunCommand("pdfinfo '" + f + "'").first == 0) found.push_back(f);
-      }
+    }
+    std::vector<std::filesystem::path> found;
+    for (const std::string& f : Files()) {
+      if (!before.count(f)) found.push_back(f);
     }
     // cups-pdf names a file after its job ("..._job_12.pdf"); jobs count up as submitted.
     const auto job = [](const std::filesystem::path& f) {
