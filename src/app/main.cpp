@@ -3,6 +3,7 @@
 // display at all, writes the page and the activity log, and exits.
 #include <unistd.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <cstring>
@@ -12,7 +13,9 @@
 #include <vector>
 
 #include "app/fm_tallix.h"
+#include "app/log_location.h"
 #include "app/mapped_engine.h"
+#include "app/start_up_report.h"
 #include "app/terminal_dialog.h"
 #include "core/clock.h"
 #include "core/run_time_error.h"
@@ -27,45 +30,86 @@ namespace {
 struct Options {
   bool once = false;
   bool help = false;
+  bool version = false;
   std::string drive_c;
   std::string ftp_host = "localhost";
   std::string ftp_account = "tallix";
+  std::string log;
   std::string command_line;  // everything that is not one of our options
 };
 
-const char kUsage[] =
-    "usage: tallix [--once] [--drive-c DIR] [--ftp-host HOST] [--ftp-account NAME] [/?]\n"
-    "  --once          start up, run one refresh pass without a display, write the\n"
-    "                  page and the activity log, and exit\n"
-    "  --drive-c DIR   the folder that stands for drive C: (default ~/.wine/drive_c)\n"
-    "  --ftp-host      the publishing host; --ftp-account the account on it\n"
-    "  /?              ask for the database instead of reading the control software's log\n";
+// Every option the program knows, in the order the usage text lists them.
+// An option with a value names it in `value`; `help` may run over lines.
+struct OptionSpec {
+  const char* name;
+  const char* value;  // nullptr for a switch
+  const char* help;
+  void (*set)(Options& o, const std::string& value);
+};
 
-bool ParseOptions(int argc, char** argv, Options& o) {
+const OptionSpec kOptions[] = {
+    {"--once", nullptr,
+     "start up, run one refresh pass without a display, write the page and\n"
+     "the activity log, and exit",
+     [](Options& o, const std::string&) { o.once = true; }},
+    {"--drive-c", "DIR", "the folder that stands for drive C: (default ~/.wine/drive_c)",
+     [](Options& o, const std::string& v) { o.drive_c = v; }},
+    {"--ftp-host", "HOST", "the publishing host (default localhost)",
+     [](Options& o, const std::string& v) { o.ftp_host = v; }},
+    {"--ftp-account", "NAME", "the account on the publishing host (default tallix)",
+     [](Options& o, const std::string& v) { o.ftp_account = v; }},
+    {"--log", "FILE",
+     "the activity log (default TallixLog.txt beside the program, or\n"
+     "~/.local/state/tallix/TallixLog.txt when that folder cannot be written)",
+     [](Options& o, const std::string& v) { o.log = v; }},
+    {"--version", nullptr, "print the version and exit",
+     [](Options& o, const std::string&) { o.version = true; }},
+    {"--help", nullptr, "print this text and exit (also -h)",
+     [](Options& o, const std::string&) { o.help = true; }},
+};
+
+std::string Usage() {
+  std::string text = "usage: tallix [OPTION]... [/?]\n";
+  constexpr std::size_t kColumn = 22;
+  for (const OptionSpec& spec : kOptions) {
+    std::string head =
+        std::string("  ") + spec.name + (spec.value ? std::string(" ") + spec.value : "");
+    head.resize(std::max(head.size() + 1, kColumn), ' ');
+    std::string help = spec.help;
+    for (std::size_t nl = help.find('\n'); nl != std::string::npos; nl = help.find('\n', nl + 1))
+      help.insert(nl + 1, kColumn, ' ');
+    text += head + help + "\n";
+  }
+  text +=
+      "  /?                  anywhere in the arguments: ask for the database instead of\n"
+      "                      reading the control software's log\n";
+  return text;
+}
+
+// Options are taken out; any other argument is the argument text the
+// program searches for "/?". "" when the arguments are sound, else the fault.
+std::string ParseOptions(int argc, char** argv, Options& o) {
   std::vector<std::string> rest;
   for (int i = 1; i < argc; ++i) {
-    const std::string a = argv[i];
-    auto value = [&](std::string& into) {
-      if (i + 1 >= argc) return false;
-      into = argv[++i];
-      return true;
-    };
-    if (a == "--once") {
-      o.once = true;
-    } else if (a == "--help" || a == "-h") {
-      o.help = true;
-    } else if (a == "--drive-c") {
-      if (!value(o.drive_c)) return false;
-    } else if (a == "--ftp-host") {
-      if (!value(o.ftp_host)) return false;
-    } else if (a == "--ftp-account") {
-      if (!value(o.ftp_account)) return false;
-    } else {
+    std::string a = argv[i];
+    if (a == "-h") a = "--help";
+    if (a.empty() || a[0] != '-') {
       rest.push_back(a);
+      continue;
     }
+    const OptionSpec* spec = nullptr;
+    for (const OptionSpec& s : kOptions)
+      if (a == s.name) spec = &s;
+    if (!spec) return "unknown option " + a;
+    std::string value;
+    if (spec->value) {
+      if (i + 1 >= argc) return a + " needs a value (" + spec->value + ")";
+      value = argv[++i];
+    }
+    spec->set(o, value);
   }
   for (const auto& r : rest) o.command_line += (o.command_line.empty() ? "" : " ") + r;
-  return true;
+  return "";
 }
 
 // Until the FTP backend is in, the page is written but not uploaded.
@@ -85,12 +129,16 @@ std::string ProgramFolder() {
 int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
   Options o;
-  if (!ParseOptions(argc, argv, o)) {
-    std::cerr << kUsage;
+  if (const std::string fault = ParseOptions(argc, argv, o); !fault.empty()) {
+    std::cerr << "tallix: " << fault << "\n" << Usage();
     return 2;
   }
   if (o.help) {
-    std::cout << kUsage;
+    std::cout << Usage();
+    return 0;
+  }
+  if (o.version) {
+    std::cout << "tallix " TALLIX_VERSION "\n";
     return 0;
   }
 
@@ -104,12 +152,12 @@ int main(int argc, char** argv) {
   TerminalDialog dialog;
   NoUpload transfer;
 
-  FmTallixParts parts{engine,         host_files,
-                      paths,          form,
-                      dialog,         transfer,
-                      clock,          HostDateFormat::FromLocale(),
-                      o.command_line, ProgramFolder() + "/TallixLog.txt",
-                      o.ftp_host,     o.ftp_account};
+  const LogLocation log = ChooseActivityLog(ProgramFolder(), o.log);
+  if (!log.note.empty()) std::cerr << log.note << std::endl;
+
+  FmTallixParts parts{engine,         host_files, paths,      form,
+                      dialog,         transfer,   clock,      HostDateFormat::FromLocale(),
+                      o.command_line, log.path,   o.ftp_host, o.ftp_account};
   if (!o.once) {
     return qt::RunWindow(argc, argv, paths, [&](FormControl& qt_form, CommonDialog& qt_dialog) {
       return FmTallixParts{engine,         host_files,        paths,
@@ -121,11 +169,8 @@ int main(int argc, char** argv) {
   FmTallix window(parts);
   try {
     window.Form_Activate();
-  } catch (const RunTimeError& e) {
-    std::cerr << "Tallix could not start: error " << e.Number << ": " << e.Description << "\n";
-    return 1;
   } catch (const std::exception& e) {
-    std::cerr << "Tallix could not start: " << e.what() << "\n";
+    std::cerr << StartUpReport(e) << "\n";
     return 1;
   }
   std::cout << "Database: " << window.s.BWSPath << "\n"
