@@ -4,6 +4,7 @@
 // --print-appendix it prints the appendix before it exits).
 #include <unistd.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <cstring>
@@ -13,7 +14,9 @@
 #include <vector>
 
 #include "app/fm_tallix.h"
+#include "app/log_location.h"
 #include "app/mapped_engine.h"
+#include "app/start_up_report.h"
 #include "app/terminal_dialog.h"
 #include "core/clock.h"
 #include "core/run_time_error.h"
@@ -29,57 +32,99 @@ namespace {
 struct Options {
   bool once = false;
   bool help = false;
+  bool version = false;
   bool print_appendix = false;
-  tallix::AppendixLayout appendix_layout = tallix::AppendixLayout::kStandard;
+  std::string appendix_layout = "standard";
   std::string drive_c;
   std::string ftp_host = "localhost";
   std::string ftp_account = "tallix";
+  std::string log;
   std::string command_line;  // everything that is not one of our options
 };
 
-const char kUsage[] =
-    "usage: tallix [--once [--print-appendix]] [--appendix-layout standard|two-field]\n"
-    "              [--drive-c DIR] [--ftp-host HOST] [--ftp-account NAME] [/?]\n"
-    "  --once          start up, run one refresh pass without a display, write the\n"
-    "                  page and the activity log, and exit\n"
-    "  --print-appendix  with --once: then print the appendix; exit 0 only when printed\n"
-    "  --appendix-layout the appendix template's layout (default standard)\n"
-    "  --drive-c DIR   the folder that stands for drive C: (default ~/.wine/drive_c)\n"
-    "  --ftp-host      the publishing host; --ftp-account the account on it\n"
-    "  /?              ask for the database instead of reading the control software's log\n";
+// Every option the program knows, in the order the usage text lists them.
+// An option with a value names it in `value`; `help` may run over lines.
+struct OptionSpec {
+  const char* name;
+  const char* value;  // nullptr for a switch
+  const char* help;
+  void (*set)(Options& o, const std::string& value);
+};
 
-bool ParseOptions(int argc, char** argv, Options& o) {
+const OptionSpec kOptions[] = {
+    {"--once", nullptr,
+     "start up, run one refresh pass without a display, write the page and\n"
+     "the activity log, and exit",
+     [](Options& o, const std::string&) { o.once = true; }},
+    {"--print-appendix", nullptr,
+     "with --once: then print the appendix; exit 0 only when both sheets\n"
+     "were printed",
+     [](Options& o, const std::string&) { o.print_appendix = true; }},
+    {"--appendix-layout", "LAYOUT",
+     "the appendix template's layout: standard (default) or two-field",
+     [](Options& o, const std::string& v) { o.appendix_layout = v; }},
+    {"--drive-c", "DIR", "the folder that stands for drive C: (default ~/.wine/drive_c)",
+     [](Options& o, const std::string& v) { o.drive_c = v; }},
+    {"--ftp-host", "HOST", "the publishing host (default localhost)",
+     [](Options& o, const std::string& v) { o.ftp_host = v; }},
+    {"--ftp-account", "NAME", "the account on the publishing host (default tallix)",
+     [](Options& o, const std::string& v) { o.ftp_account = v; }},
+    {"--log", "FILE",
+     "the activity log (default TallixLog.txt beside the program, or\n"
+     "~/.local/state/tallix/TallixLog.txt when that folder cannot be written)",
+     [](Options& o, const std::string& v) { o.log = v; }},
+    {"--version", nullptr, "print the version and exit",
+     [](Options& o, const std::string&) { o.version = true; }},
+    {"--help", nullptr, "print this text and exit (also -h)",
+     [](Options& o, const std::string&) { o.help = true; }},
+};
+
+std::string Usage() {
+  std::string text = "usage: tallix [OPTION]... [/?]\n";
+  constexpr std::size_t kColumn = 22;
+  for (const OptionSpec& spec : kOptions) {
+    std::string head =
+        std::string("  ") + spec.name + (spec.value ? std::string(" ") + spec.value : "");
+    head.resize(std::max(head.size() + 1, kColumn), ' ');
+    std::string help = spec.help;
+    for (std::size_t nl = help.find('\n'); nl != std::string::npos; nl = help.find('\n', nl + 1))
+      help.insert(nl + 1, kColumn, ' ');
+    text += head + help + "\n";
+  }
+  text +=
+      "  /?                  anywhere in the arguments: ask for the database instead of\n"
+      "                      reading the control software's log\n";
+  return text;
+}
+
+// Options are taken out; any other argument is the argument text the
+// program searches for "/?". "" when the arguments are sound, else the fault.
+std::string ParseOptions(int argc, char** argv, Options& o) {
   std::vector<std::string> rest;
   for (int i = 1; i < argc; ++i) {
-    const std::string a = argv[i];
-    auto value = [&](std::string& into) {
-      if (i + 1 >= argc) return false;
-      into = argv[++i];
-      return true;
-    };
-    if (a == "--once") {
-      o.once = true;
-    } else if (a == "--print-appendix") {
-      o.print_appendix = true;
-    } else if (a == "--appendix-layout") {
-      std::string layout;
-      if (!value(layout) || (layout != "standard" && layout != "two-field")) return false;
-      o.appendix_layout = layout == "standard" ? tallix::AppendixLayout::kStandard
-                                               : tallix::AppendixLayout::kTwoField;
-    } else if (a == "--help" || a == "-h") {
-      o.help = true;
-    } else if (a == "--drive-c") {
-      if (!value(o.drive_c)) return false;
-    } else if (a == "--ftp-host") {
-      if (!value(o.ftp_host)) return false;
-    } else if (a == "--ftp-account") {
-      if (!value(o.ftp_account)) return false;
-    } else {
+    std::string a = argv[i];
+    if (a == "-h") a = "--help";
+    if (a.empty() || a[0] != '-') {
       rest.push_back(a);
+      continue;
     }
+    const OptionSpec* spec = nullptr;
+    for (const OptionSpec& s : kOptions)
+      if (a == s.name) spec = &s;
+    if (!spec) return "unknown option " + a;
+    std::string value;
+    if (spec->value) {
+      if (i + 1 >= argc) return a + " needs a value (" + spec->value + ")";
+      value = argv[++i];
+    }
+    spec->set(o, value);
   }
   for (const auto& r : rest) o.command_line += (o.command_line.empty() ? "" : " ") + r;
-  return o.once || !o.print_appendix;
+  if (o.print_appendix && !o.once) return "--print-appendix needs --once";
+  if (o.appendix_layout != "standard" && o.appendix_layout != "two-field") {
+    return "--appendix-layout is standard or two-field, not " + o.appendix_layout;
+  }
+  return "";
 }
 
 // Until the FTP backend is in, the page is written but not uploaded.
@@ -99,12 +144,16 @@ std::string ProgramFolder() {
 int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
   Options o;
-  if (!ParseOptions(argc, argv, o)) {
-    std::cerr << kUsage;
+  if (const std::string fault = ParseOptions(argc, argv, o); !fault.empty()) {
+    std::cerr << "tallix: " << fault << "\n" << Usage();
     return 2;
   }
   if (o.help) {
-    std::cout << kUsage;
+    std::cout << Usage();
+    return 0;
+  }
+  if (o.version) {
+    std::cout << "tallix " TALLIX_VERSION "\n";
     return 0;
   }
 
@@ -118,31 +167,39 @@ int main(int argc, char** argv) {
   TerminalDialog dialog;
   NoUpload transfer;
   spreadsheet::OfficeSpreadsheet office(ProgramFolder() + "/tallix_office");
+  const AppendixLayout layout =
+      o.appendix_layout == "two-field" ? AppendixLayout::kTwoField : AppendixLayout::kStandard;
 
-  FmTallixParts parts{engine,         host_files,
-                      paths,          form,
-                      dialog,         transfer,
-                      clock,          HostDateFormat::FromLocale(),
-                      o.command_line, ProgramFolder() + "/TallixLog.txt",
-                      o.ftp_host,     o.ftp_account,
-                      &office,        o.appendix_layout};
+  const LogLocation log = ChooseActivityLog(ProgramFolder(), o.log);
+  if (!log.note.empty()) std::cerr << log.note << std::endl;
+
+  FmTallixParts parts{engine,         host_files, paths,      form,
+                      dialog,         transfer,   clock,      HostDateFormat::FromLocale(),
+                      o.command_line, log.path,   o.ftp_host, o.ftp_account,
+                      &office,        layout};
   if (!o.once) {
     return qt::RunWindow(argc, argv, paths, [&](FormControl& qt_form, CommonDialog& qt_dialog) {
-      return FmTallixParts{engine,         host_files,        paths,
-                           qt_form,        qt_dialog,         transfer,
-                           clock,          parts.date_format, parts.command_line,
-                           parts.log_path, parts.ftp_host,    parts.ftp_account,
-                           &office,        o.appendix_layout};
+      return FmTallixParts{engine,
+                           host_files,
+                           paths,
+                           qt_form,
+                           qt_dialog,
+                           transfer,
+                           clock,
+                           parts.date_format,
+                           parts.command_line,
+                           parts.log_path,
+                           parts.ftp_host,
+                           parts.ftp_account,
+                           &office,
+                           layout};
     });
   }
   FmTallix window(parts);
   try {
     window.Form_Activate();
-  } catch (const RunTimeError& e) {
-    std::cerr << "Tallix could not start: error " << e.Number << ": " << e.Description << "\n";
-    return 1;
   } catch (const std::exception& e) {
-    std::cerr << "Tallix could not start: " << e.what() << "\n";
+    std::cerr << StartUpReport(e) << "\n";
     return 1;
   }
   std::cout << "Database: " << window.s.BWSPath << "\n"

@@ -95,12 +95,13 @@ class OfficePrint : public ::testing::Test {
   }
 
   fs::path Template() const { return drive / "Bridge" / "GridAppendix.xls"; }
+  fs::path Log() const { return folder.Path() / "TallixLog.txt"; }
 
   // tallix --once --print-appendix, with the helper's folders under ours.
   std::pair<int, std::string> PrintAppendix(const std::string& environment = "") {
     return RunCommand("TMPDIR=" + folder.Path().string() + " LC_TIME=C " + environment + " " +
                       TALLIX_BINARY_DIR "/src/app/tallix --once --print-appendix --drive-c " +
-                      drive.string() + " </dev/null");
+                      drive.string() + " --log " + Log().string() + " </dev/null");
   }
 
   // What the program writes, from the same session on the in-memory workbook.
@@ -286,8 +287,7 @@ TEST_F(OfficePrint, FailuresLeaveALogLineAndNothingRunning) {
     killer.join();
     EXPECT_EQ(code, 1) << out;
     EXPECT_NE(out.find(c.failure), std::string::npos) << out;
-    EXPECT_NE(ReadFile(TALLIX_BINARY_DIR "/src/app/TallixLog.txt").find(c.failure),
-              std::string::npos);
+    EXPECT_NE(ReadFile(Log()).find(c.failure), std::string::npos);
     EXPECT_EQ(killed.load(), c.kill_office);
     EXPECT_EQ(ReadFile(Template()), template_before);
     EXPECT_TRUE(NoneLeft(folder.Path().string()));
