@@ -1,0 +1,50 @@
+#!/usr/bin/python3
+"""A plain FTP server on 127.0.0.1 for the upload tests.
+
+Prints "port N" once it listens, then "received PATH" for every file that
+arrived whole and "login failed USER" for every refused login.
+"""
+import argparse
+import sys
+
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
+from pyftpdlib.servers import FTPServer
+
+
+def say(text):
+    print(text, flush=True)
+
+
+class Handler(FTPHandler):
+    def on_file_received(self, file):
+        say("received " + file)
+
+    def on_login_failed(self, username, password):
+        say("login failed " + username)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--root", required=True)
+    parser.add_argument("--user", required=True)
+    parser.add_argument("--password", required=True)
+    parser.add_argument("--port", type=int, default=0)
+    parser.add_argument("--read-limit", type=int, default=0, help="bytes a second taken in")
+    args = parser.parse_args()
+
+    authorizer = DummyAuthorizer()
+    authorizer.add_user(args.user, args.password, args.root, perm="elradfmw")
+    Handler.authorizer = authorizer
+    Handler.passive_ports = None
+    if args.read_limit:
+        dtp = ThrottledDTPHandler
+        dtp.read_limit = args.read_limit
+        Handler.dtp_handler = dtp
+    server = FTPServer(("127.0.0.1", args.port), Handler)
+    say("port %d" % server.socket.getsockname()[1])
+    server.serve_forever(handle_exit=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
