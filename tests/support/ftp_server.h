@@ -139,9 +139,10 @@ class TlsFtpServer {
       why_not_ = "openssl could not make a certificate";
       return;
     }
-    service_ = "tallix-ftp-test-" + std::to_string(::getpid()) + "-" + dir.filename().string();
-    std::ofstream(pam_path()) << "auth required pam_permit.so\naccount required pam_permit.so\n";
     port_ = FreePort();
+    // A short name of letters, digits and dashes: PAM took no longer one here.
+    service_ = "tallix-ftp-" + std::to_string(::getpid()) + "-" + std::to_string(port_);
+    std::ofstream(pam_path()) << "auth required pam_permit.so\naccount required pam_permit.so\n";
     const std::string conf = (dir / "vsftpd.conf").string();
     std::ofstream(conf) << "listen=YES\nlisten_address=127.0.0.1\nlisten_port=" << port_
                         << "\nbackground=NO\nseccomp_sandbox=NO\nanonymous_enable=NO\n"

@@ -37,6 +37,7 @@ def main():
     authorizer.add_user(args.user, args.password, args.root, perm="elradfmw")
     Handler.authorizer = authorizer
     Handler.passive_ports = None
+    Handler.auth_failed_timeout = 0.1  # a refused login answers at once
     if args.read_limit:
         dtp = ThrottledDTPHandler
         dtp.read_limit = args.read_limit

@@ -20,7 +20,7 @@ enum class FtpTls { Off, Try, Require };
 struct FtpSettings {
   int port = 21;
   FtpTls tls = FtpTls::Try;
-  std::string ca_file;  // "" for the system's certificate authorities
+  std::string ca_file = {};  // "" for the system's certificate authorities
   long connect_timeout_s = 15;
   long stall_timeout_s = 30;  // a transfer that moves nothing this long is abandoned
 };
