@@ -93,5 +93,69 @@ TEST_F(ProgramTest, HeadlessEndsAtOnceWithAnUploadInFlight) {
   EXPECT_EQ(headless.Wait(2s), 0) << headless.Output();
 }
 
+TEST_F(ProgramTest, OnceSaysWhatBecameOfThePageAndExitsZeroOnlyWhenItWentOut) {
+  enum Server { kNone, kUp, kDown };
+  struct Case {
+    const char* name;
+    int rounds;
+    bool template_present;
+    Server server;
+    std::vector<std::string> more;
+    int code;
+    std::vector<std::string> said;
+  };
+  const std::string password_file = (out_.Path() / "password").string();
+  std::ofstream(password_file) << "club-secret\r\nsecond line\n";
+  const Case cases[] = {
+      {"uploaded", 3, true, kUp, {}, 0, {"Page: written", "Upload: done"}},
+      {"publishing off", 3, true, kNone, {}, 0, {"Page: written", "Upload: off"}},
+      {"server down", 3, true, kDown, {}, 3, {"Upload: failed", "Couldn't connect"}},
+      {"template missing", 3, false, kUp, {}, 3, {"Page: not written: ", "Error 53"}},
+      {"no results yet", 0, true, kUp, {}, 3, {"Page: not written: no results"}},
+      {"TLS required, plain server",
+       3,
+       true,
+       kUp,
+       {"--ftp-tls", "require"},
+       3,
+       {"Upload: failed", "SSL"}},
+      {"the club's password",
+       3,
+       true,
+       kUp,
+       {"--ftp-password-file", password_file},
+       0,
+       {"Upload: done"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteSession(c.rounds);
+    const auto template_path = drive_.Root() / "Bridgemate" / "SPOOLTEMPL.HTM";
+    const auto kept = drive_.Root() / "kept.htm";
+    if (!c.template_present) std::filesystem::rename(template_path, kept);
+    std::filesystem::remove(drive_.Root() / "Bridgemate" / "RankingTable.htm");
+    const auto home = out_.Path() / "home";
+    std::filesystem::remove_all(home);
+    const bool own_password = !c.more.empty() && c.more[0] == "--ftp-password-file";
+    std::unique_ptr<testing::FtpServer> server;
+    if (c.server == kUp) {
+      server = std::make_unique<testing::FtpServer>(
+          home, testing::FtpServer::Options{.password = own_password ? "club-secret" : "qoradu"});
+    }
+    std::vector<std::string> more;
+    if (c.server != kNone) more = Publish(server ? server->Port() : testing::FreePort());
+    more.insert(more.end(), c.more.begin(), c.more.end());
+
+    const auto [code, out] = Once(more);
+    EXPECT_EQ(code, c.code) << out;
+    for (const auto& s : c.said) EXPECT_NE(out.find(s), std::string::npos) << s << " in\n" << out;
+    EXPECT_EQ(out.find("qoradu"), std::string::npos) << out;
+    if (c.code == 0 && server) {
+      EXPECT_EQ(testing::ReadFile(home / "www" / "RankingTable.htm"), Page());
+    }
+    if (!c.template_present) std::filesystem::rename(kept, template_path);
+  }
+}
+
 }  // namespace
 }  // namespace tallix

@@ -18,6 +18,11 @@ namespace tallix::testing {
 inline const char* kFtpUser = "127.0.0.1|tallix";
 inline const char* kFtpPassword = "qoradu";
 
+inline std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 inline int Occurrences(const std::string& text, const std::string& what) {
   int n = 0;
   for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;

@@ -207,8 +207,12 @@ UploadOutcome CurlTransfer::Upload(const Job& job) {
 
   outcome.ok = result == CURLE_OK;
   if (!outcome.ok) {
-    outcome.error = curl_easy_strerror(result);
-    if (detail[0] && outcome.error != detail) outcome.error += std::string(": ") + detail;
+    // The detail usually ends with the general text; then it says it all.
+    const std::string general = curl_easy_strerror(result);
+    const std::string specific = detail;
+    outcome.error = specific.empty()                              ? general
+                    : specific.find(general) != std::string::npos ? specific
+                                                                  : general + ": " + specific;
   }
   return outcome;
 }
