@@ -79,8 +79,8 @@ class FtpServer {
  public:
   struct Options {
     std::string password = kFtpPassword;
-    int port = 0;        // 0: a free one
-    int read_limit = 0;  // bytes a second the server takes in; 0 unlimited
+    int port = 0;           // 0: a free one
+    double stor_delay = 0;  // seconds the server waits before taking each upload
   };
   FtpServer(const std::filesystem::path& root, Options o) : root_(root) {
     std::filesystem::create_directories(root);
@@ -90,7 +90,7 @@ class FtpServer {
         "--user",           kFtpUser,
         "--password",       o.password,
         "--port",           std::to_string(o.port),
-        "--read-limit",     std::to_string(o.read_limit)};
+        "--stor-delay",     std::to_string(o.stor_delay)};
     process_ = std::make_unique<ChildProcess>(argv, (log_.Path() / "server.out").string());
     if (!Eventually([&] { return Output().find("port ") != std::string::npos; },
                     std::chrono::seconds(20))) {

@@ -8,7 +8,7 @@ import argparse
 import sys
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
+from pyftpdlib.handlers import FTPHandler
 from pyftpdlib.servers import FTPServer
 
 
@@ -17,6 +17,16 @@ def say(text):
 
 
 class Handler(FTPHandler):
+    stor_delay = 0.0
+
+    def ftp_STOR(self, file, mode="w"):
+        # A slow server: every upload is taken only after the delay, and the
+        # server goes on serving meanwhile.
+        if self.stor_delay:
+            self.ioloop.call_later(self.stor_delay, FTPHandler.ftp_STOR, self, file, mode)
+            return None
+        return FTPHandler.ftp_STOR(self, file, mode)
+
     def on_file_received(self, file):
         say("received " + file)
 
@@ -30,7 +40,7 @@ def main():
     parser.add_argument("--user", required=True)
     parser.add_argument("--password", required=True)
     parser.add_argument("--port", type=int, default=0)
-    parser.add_argument("--read-limit", type=int, default=0, help="bytes a second taken in")
+    parser.add_argument("--stor-delay", type=float, default=0, help="seconds before each upload")
     args = parser.parse_args()
 
     authorizer = DummyAuthorizer()
@@ -38,10 +48,7 @@ def main():
     Handler.authorizer = authorizer
     Handler.passive_ports = None
     Handler.auth_failed_timeout = 0.1  # a refused login answers at once
-    if args.read_limit:
-        dtp = ThrottledDTPHandler
-        dtp.read_limit = args.read_limit
-        Handler.dtp_handler = dtp
+    Handler.stor_delay = args.stor_delay
     server = FTPServer(("127.0.0.1", args.port), Handler)
     say("port %d" % server.socket.getsockname()[1])
     server.serve_forever(handle_exit=True)

@@ -13,7 +13,7 @@ namespace {
 
 constexpr const char* kPut = "put C:\\Bridgemate\\RankingTable.htm www/RankingTable.htm";
 
-void RunExecute(benchmark::State& state, int read_limit, bool up) {
+void RunExecute(benchmark::State& state, double stor_delay, bool up) {
   testing::TempFolder temp("tallix_bench_execute");
   std::filesystem::create_directories(temp.Path() / "c" / "Bridgemate");
   std::ofstream(temp.Path() / "c" / "Bridgemate" / "RankingTable.htm") << std::string(20000, 'x');
@@ -21,7 +21,7 @@ void RunExecute(benchmark::State& state, int read_limit, bool up) {
   int port = testing::FreePort();
   if (up) {
     server = std::make_unique<testing::FtpServer>(
-        temp.Path() / "home", testing::FtpServer::Options{.read_limit = read_limit});
+        temp.Path() / "home", testing::FtpServer::Options{.stor_delay = stor_delay});
     port = server->Port();
   }
   CurlTransfer inet(files::PathMap((temp.Path() / "c").string()), {.port = port});
@@ -35,7 +35,7 @@ void BM_ExecuteServerUp(benchmark::State& state) {
   RunExecute(state, 0, true);
 }
 void BM_ExecuteServerSlow(benchmark::State& state) {
-  RunExecute(state, 5000, true);
+  RunExecute(state, 2, true);
 }
 void BM_ExecuteServerDown(benchmark::State& state) {
   RunExecute(state, 0, false);

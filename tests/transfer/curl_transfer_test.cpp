@@ -77,7 +77,7 @@ TEST_F(CurlTransferTest, ThePageLandsWholeInAFolderMadeForItAndTheNextReplacesIt
 }
 
 TEST_F(CurlTransferTest, WhileASlowUploadRunsOnlyTheNewestPutWaits) {
-  FtpServer server(home_, {.read_limit = 40000});  // about two seconds for each page
+  FtpServer server(home_, {.stor_delay = 1});
   auto inet = Make(server.Port());
   for (const char* page : {"first ", "second ", "third "}) {
     WritePage(page + std::string(100000, '.'));
@@ -86,6 +86,8 @@ TEST_F(CurlTransferTest, WhileASlowUploadRunsOnlyTheNewestPutWaits) {
   }
   ASSERT_TRUE(inet->WaitIdle(60s));
   EXPECT_TRUE(inet->LastOutcome().ok) << inet->LastOutcome().error;
+  // The server notes a file just after the client hears it arrived.
+  testing::Eventually([&] { return server.Received("www/RankingTable.htm") >= 2; }, 5s);
   EXPECT_EQ(server.Received("www/RankingTable.htm"), 2) << server.Output();
   EXPECT_EQ(Read(Landed()).substr(0, 6), "third ");
 }
