@@ -115,7 +115,7 @@ TEST_F(CurlTransferTest, AFailureIsToldOnceAndSoIsTheRecovery) {
     }
     EXPECT_FALSE(inet->LastOutcome().ok) << c.name;
     const auto lines = Lines();
-    ASSERT_EQ(lines.size(), 1u) << c.name;
+    ASSERT_EQ(lines.size(), 1u) << c.name << ": " << ::testing::PrintToString(lines);
     EXPECT_NE(lines[0].find("ftp://127.0.0.1:" + std::to_string(port)), std::string::npos)
         << lines[0];
     EXPECT_NE(lines[0].find(c.expected), std::string::npos) << c.name << ": " << lines[0];

@@ -160,7 +160,10 @@ UploadOutcome CurlTransfer::Upload(const Job& job) {
   outcome.done = true;
   // Read now, not at Execute: the page on disk is always whole and newest.
   const std::string page = ReadWhole(job.local_path, outcome.error);
-  if (!outcome.error.empty()) return outcome;
+  if (!outcome.error.empty()) {
+    outcome.kind = "page unreadable";
+    return outcome;
+  }
 
   CURL* easy = curl_easy_init();
   CURLM* multi = static_cast<CURLM*>(multi_);
@@ -209,6 +212,7 @@ UploadOutcome CurlTransfer::Upload(const Job& job) {
   if (!outcome.ok) {
     // The detail usually ends with the general text; then it says it all.
     const std::string general = curl_easy_strerror(result);
+    outcome.kind = general;
     const std::string specific = detail;
     outcome.error = specific.empty()                              ? general
                     : specific.find(general) != std::string::npos ? specific
@@ -219,14 +223,14 @@ UploadOutcome CurlTransfer::Upload(const Job& job) {
 
 void CurlTransfer::Tell(const Job& job, const UploadOutcome& outcome) {
   std::lock_guard lock(report_mutex_);
-  const std::string failure = outcome.ok ? "" : outcome.error;
+  const std::string failure = outcome.ok ? "" : outcome.kind;
   if (failure == told_) return;  // ends as the last one did: already told
   const std::string server = ServerText(job.url);
   std::string line;
   if (outcome.ok) {
     line = "Upload to " + server + " works again";
   } else {
-    line = "Upload to " + server + " as " + job.user + " failed: " + failure;
+    line = "Upload to " + server + " as " + job.user + " failed: " + outcome.error;
   }
   told_ = failure;
   if (report_) report_(line);

@@ -30,6 +30,7 @@ struct UploadOutcome {
   bool done = false;  // false while none has ended
   bool ok = false;
   std::string error;  // the library's error text when it failed
+  std::string kind;   // the failure without its particulars (times, counts)
 };
 
 class CurlTransfer : public Transfer {
@@ -71,7 +72,7 @@ class CurlTransfer : public Transfer {
 
   std::mutex report_mutex_;
   std::function<void(const std::string&)> report_;
-  std::string told_;  // the failure last told, "" while uploads work
+  std::string told_;  // the kind of failure last told, "" while uploads work
 
   std::thread worker_;
 };
