@@ -157,5 +157,18 @@ TEST_F(ProgramTest, OnceSaysWhatBecameOfThePageAndExitsZeroOnlyWhenItWentOut) {
   }
 }
 
+TEST_F(ProgramTest, OnceUploadsOverTlsToAServerWithTheClubsOwnCertificate) {
+  const auto home = out_.Path() / "tls" / "home";
+  testing::TlsFtpServer tls(home);
+  if (!tls.WhyNot().empty()) GTEST_SKIP() << tls.WhyNot();
+  WriteSession(3);
+  auto more = Publish(tls.Port());
+  more.insert(more.end(), {"--ftp-tls", "try", "--ftp-ca", tls.CertFile()});
+  const auto [code, out] = Once(more);
+  EXPECT_EQ(code, 0) << out;
+  EXPECT_EQ(testing::ReadFile(home / "www" / "RankingTable.htm"), Page());
+  EXPECT_NE(tls.Log().find("200 PROT now Private."), std::string::npos) << tls.Log();
+}
+
 }  // namespace
 }  // namespace tallix

@@ -131,10 +131,12 @@ class TlsFtpServer {
     std::filesystem::create_directories(root);
     // The server writes as the system's ftp user, who must reach the folder.
     std::filesystem::permissions(root, std::filesystem::perms::all);
-    std::filesystem::permissions(
-        root.parent_path(),
-        std::filesystem::perms::group_exec | std::filesystem::perms::others_exec,
-        std::filesystem::perm_options::add);
+    for (auto up = root.parent_path();
+         up.has_relative_path() && up != std::filesystem::temp_directory_path();
+         up = up.parent_path()) {
+      std::filesystem::permissions(up, std::filesystem::perms::others_exec,
+                                   std::filesystem::perm_options::add);
+    }
     std::filesystem::create_directories(dir / "empty");
     const std::string cert = (dir / "cert.pem").string(), key = (dir / "key.pem").string();
     if (std::system(("openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=127.0.0.1 "

@@ -2,7 +2,8 @@
 
 #include <curl/curl.h>
 
-#include <atomic>
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
