@@ -126,6 +126,13 @@ TEST_F(ProgramTest, OnceSaysWhatBecameOfThePageAndExitsZeroOnlyWhenItWentOut) {
        {"--ftp-password-file", password_file},
        0,
        {"Upload: done"}},
+      {"no password file",
+       3,
+       true,
+       kUp,
+       {"--ftp-password-file", password_file + ".missing"},
+       1,
+       {"Tallix could not start: error 53", "password.missing"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
