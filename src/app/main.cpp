@@ -1,7 +1,8 @@
 // Tallix: the live results display. Without options it opens the window on
 // the second monitor; --once runs the start-up and one refresh pass with no
-// display at all, writes the page and the activity log, and exits (with
-// --print-appendix it prints the appendix before it exits).
+// display at all, writes and uploads the page, and exits; --headless runs the
+// refresh cycle with no display until SIGINT or SIGTERM. With --once,
+// --print-appendix prints the appendix before it exits.
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,11 +10,14 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/fm_tallix.h"
+#include "app/headless.h"
 #include "app/log_location.h"
 #include "app/mapped_engine.h"
 #include "app/start_up_report.h"
@@ -24,6 +28,7 @@
 #include "platform/jet/mdb_engine.h"
 #include "platform/qt/run_window.h"
 #include "platform/spreadsheet/office_spreadsheet.h"
+#include "platform/transfer/curl_transfer.h"
 #include "platform/transfer/transfer.h"
 #include "ranking/show_rankings.h"
 
@@ -31,13 +36,18 @@ namespace {
 
 struct Options {
   bool once = false;
+  bool headless = false;
   bool help = false;
   bool version = false;
   bool print_appendix = false;
   std::string appendix_layout = "standard";
   std::string drive_c;
-  std::string ftp_host = "localhost";
+  std::string ftp_host;
+  std::string ftp_port = "21";
   std::string ftp_account = "tallix";
+  std::string ftp_password_file;
+  std::string ftp_tls = "try";
+  std::string ftp_ca;
   std::string log;
   std::string command_line;  // everything that is not one of our options
 };
@@ -53,22 +63,34 @@ struct OptionSpec {
 
 const OptionSpec kOptions[] = {
     {"--once", nullptr,
-     "start up, run one refresh pass without a display, write the page and\n"
-     "the activity log, and exit",
+     "start up, run one refresh pass without a display, write and upload the\n"
+     "page, say what happened; exit 0 only when all of it worked, else 3",
      [](Options& o, const std::string&) { o.once = true; }},
     {"--print-appendix", nullptr,
      "with --once: then print the appendix; exit 0 only when both sheets\n"
-     "were printed",
+     "were printed, else 4",
      [](Options& o, const std::string&) { o.print_appendix = true; }},
     {"--appendix-layout", "LAYOUT",
      "the appendix template's layout: standard (default) or two-field",
      [](Options& o, const std::string& v) { o.appendix_layout = v; }},
+    {"--headless", nullptr, "the refresh cycle without a display, until SIGINT or SIGTERM",
+     [](Options& o, const std::string&) { o.headless = true; }},
     {"--drive-c", "DIR", "the folder that stands for drive C: (default ~/.wine/drive_c)",
      [](Options& o, const std::string& v) { o.drive_c = v; }},
-    {"--ftp-host", "HOST", "the publishing host (default localhost)",
+    {"--ftp-host", "HOST", "publish the page by FTP to HOST (without it publishing is off)",
      [](Options& o, const std::string& v) { o.ftp_host = v; }},
+    {"--ftp-port", "N", "the FTP server's port (default 21)",
+     [](Options& o, const std::string& v) { o.ftp_port = v; }},
     {"--ftp-account", "NAME", "the account on the publishing host (default tallix)",
      [](Options& o, const std::string& v) { o.ftp_account = v; }},
+    {"--ftp-password-file", "FILE", "its first line is the FTP password",
+     [](Options& o, const std::string& v) { o.ftp_password_file = v; }},
+    {"--ftp-tls", "MODE",
+     "try (default: TLS when the server offers it), require (no upload\n"
+     "without TLS) or off",
+     [](Options& o, const std::string& v) { o.ftp_tls = v; }},
+    {"--ftp-ca", "FILE", "a CA bundle for the FTP server's certificate",
+     [](Options& o, const std::string& v) { o.ftp_ca = v; }},
     {"--log", "FILE",
      "the activity log (default TallixLog.txt beside the program, or\n"
      "~/.local/state/tallix/TallixLog.txt when that folder cannot be written)",
@@ -120,18 +142,71 @@ std::string ParseOptions(int argc, char** argv, Options& o) {
     spec->set(o, value);
   }
   for (const auto& r : rest) o.command_line += (o.command_line.empty() ? "" : " ") + r;
+  const std::string& port = o.ftp_port;
+  if (port.empty() || port.size() > 5 ||
+      port.find_first_not_of("0123456789") != std::string::npos || std::stoi(port) < 1 ||
+      std::stoi(port) > 65535)
+    return "--ftp-port needs a port number from 1 to 65535, not " + port;
+  if (o.ftp_tls != "try" && o.ftp_tls != "require" && o.ftp_tls != "off")
+    return "--ftp-tls takes try, require or off, not " + o.ftp_tls;
+  if (o.once && o.headless) return "--once and --headless exclude each other";
   if (o.print_appendix && !o.once) return "--print-appendix needs --once";
-  if (o.appendix_layout != "standard" && o.appendix_layout != "two-field") {
-    return "--appendix-layout is standard or two-field, not " + o.appendix_layout;
-  }
+  if (o.appendix_layout != "standard" && o.appendix_layout != "two-field")
+    return "--appendix-layout takes standard or two-field, not " + o.appendix_layout;
   return "";
 }
 
-// Until the FTP backend is in, the page is written but not uploaded.
-class NoUpload : public tallix::Transfer {
- public:
-  void Execute(const std::string&, const std::string&) override {}
-};
+// The first line of the password file; a club's own password in place of
+// the one every copy of the program shares.
+bool ReadPassword(const std::string& path, std::string& password) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in || !std::getline(in, password)) return false;
+  if (!password.empty() && password.back() == '\r') password.pop_back();
+  return !password.empty();
+}
+
+std::unique_ptr<tallix::Transfer> MakeTransfer(const Options& o,
+                                               const tallix::files::PathMap& paths) {
+  using namespace tallix;
+  if (o.ftp_host.empty()) return std::make_unique<NoTransfer>();
+  FtpSettings settings;
+  settings.port = std::stoi(o.ftp_port);
+  settings.tls = o.ftp_tls == "off"       ? FtpTls::Off
+                 : o.ftp_tls == "require" ? FtpTls::Require
+                                          : FtpTls::Try;
+  settings.ca_file = o.ftp_ca;
+  return std::make_unique<CurlTransfer>(paths, settings);
+}
+
+// --once: what became of the page, on standard output; the exit status.
+int ReportOnce(tallix::FmTallix& window, tallix::Transfer& transfer, const std::string& page) {
+  using namespace tallix;
+  std::cout << "Database: " << window.s.BWSPath << "\n"
+            << "Caption: " << window.Form().Caption() << "\n";
+  if (!window.PageWritten()) {
+    std::cout << "Page: not written: " << window.PageFailure() << "\n";
+    return 3;
+  }
+  std::cout << "Page: written: " << page << "\n";
+  auto* ftp = dynamic_cast<CurlTransfer*>(&transfer);
+  if (!ftp) {
+    std::cout << "Upload: off (no --ftp-host given)\n";
+    return 0;
+  }
+  const std::string server = ftp->ServerText("");
+  if (!ftp->WaitIdle(std::chrono::seconds(60))) {
+    std::cout << "Upload: not finished after 60 s: " << server << "\n";
+    return 3;
+  }
+  window.DeliverNotes();
+  const UploadOutcome outcome = ftp->LastOutcome();
+  if (!outcome.ok) {
+    std::cout << "Upload: failed: " << server << ": " << outcome.error << "\n";
+    return 3;
+  }
+  std::cout << "Upload: done: " << server << "/www/RankingTable.htm\n";
+  return 0;
+}
 
 std::string ProgramFolder() {
   std::error_code ec;
@@ -158,6 +233,14 @@ int main(int argc, char** argv) {
   }
 
   using namespace tallix;
+  std::string password = "qoradu";
+  if (!o.ftp_password_file.empty() && !ReadPassword(o.ftp_password_file, password)) {
+    std::cerr << "Tallix could not start: error 53: File not found or its first line empty: "
+              << o.ftp_password_file << "\n";
+    return 1;
+  }
+  // Before any thread starts, so that the upload's thread never takes them.
+  if (o.headless) BlockStopSignals();
   files::PathMap paths(o.drive_c.empty() ? files::PathMap::DefaultDriveC() : o.drive_c);
   files::HostFileSystem host_files(paths);
   jet::MdbEngine mdb;
@@ -165,7 +248,8 @@ int main(int argc, char** argv) {
   SystemClock clock;
   MemoryForm form;
   TerminalDialog dialog;
-  NoUpload transfer;
+  const std::unique_ptr<Transfer> upload = MakeTransfer(o, paths);
+  Transfer& transfer = *upload;
   spreadsheet::OfficeSpreadsheet office(ProgramFolder() + "/tallix_office");
   const AppendixLayout layout =
       o.appendix_layout == "two-field" ? AppendixLayout::kTwoField : AppendixLayout::kStandard;
@@ -176,23 +260,18 @@ int main(int argc, char** argv) {
   FmTallixParts parts{engine,         host_files, paths,      form,
                       dialog,         transfer,   clock,      HostDateFormat::FromLocale(),
                       o.command_line, log.path,   o.ftp_host, o.ftp_account,
-                      &office,        layout};
+                      password,       &office,    layout};
+  if (o.headless) {
+    FmTallix window(parts);
+    return RunHeadless(window, std::cerr);
+  }
   if (!o.once) {
     return qt::RunWindow(argc, argv, paths, [&](FormControl& qt_form, CommonDialog& qt_dialog) {
-      return FmTallixParts{engine,
-                           host_files,
-                           paths,
-                           qt_form,
-                           qt_dialog,
-                           transfer,
-                           clock,
-                           parts.date_format,
-                           parts.command_line,
-                           parts.log_path,
-                           parts.ftp_host,
-                           parts.ftp_account,
-                           &office,
-                           layout};
+      return FmTallixParts{engine,         host_files,        paths,
+                           qt_form,        qt_dialog,         transfer,
+                           clock,          parts.date_format, parts.command_line,
+                           parts.log_path, parts.ftp_host,    parts.ftp_account,
+                           password,       &office,           layout};
     });
   }
   FmTallix window(parts);
@@ -202,20 +281,17 @@ int main(int argc, char** argv) {
     std::cerr << StartUpReport(e) << "\n";
     return 1;
   }
-  std::cout << "Database: " << window.s.BWSPath << "\n"
-            << "Caption: " << form.Caption() << "\n"
-            << "Page: " << paths.ToHost(kPagePath) << "\n";
-  if (o.print_appendix) {
-    try {
-      window.PrintAppendix();
-    } catch (const RunTimeError& e) {
-      const std::string failure =
-          "Appendix failed: error " + std::to_string(e.Number) + ": " + e.Description;
-      window.WriteLog(failure);
-      std::cerr << failure << "\n";
-      return 1;
-    }
-    std::cout << "Appendix: printed\n";
+  const int once = ReportOnce(window, transfer, paths.ToHost(kPagePath));
+  if (!o.print_appendix) return once;
+  try {
+    window.PrintAppendix();
+  } catch (const RunTimeError& e) {
+    const std::string failure =
+        "Appendix failed: error " + std::to_string(e.Number) + ": " + e.Description;
+    window.WriteLog(failure);
+    std::cerr << failure << "\n";
+    return 4;
   }
-  return 0;
+  std::cout << "Appendix: printed\n";
+  return once;
 }

@@ -42,9 +42,20 @@ struct DemoWindow {
     std::ofstream(drive / "Bridgemate" / "BMProLog.log")
         << FormatDayMonthYear(SystemClock().Now(), '/')
         << " 19:00:01 Opening database C:\\Bridgemate\\Demo.bws\r\n";
-    window = std::make_unique<FmTallix>(
-        FmTallixParts{engine, host_files, paths, form, dialog, transfer, clock, HostDateFormat{},
-                      "", (drive / "TallixLog.txt").string(), "localhost", "tallix", &workbook});
+    window = std::make_unique<FmTallix>(FmTallixParts{engine,
+                                                      host_files,
+                                                      paths,
+                                                      form,
+                                                      dialog,
+                                                      transfer,
+                                                      clock,
+                                                      HostDateFormat{},
+                                                      "",
+                                                      (drive / "TallixLog.txt").string(),
+                                                      {},
+                                                      "tallix",
+                                                      "qoradu",
+                                                      &workbook});
     window->Form_Activate();
   }
   ~DemoWindow() {

@@ -116,8 +116,20 @@ class OfficePrint : public ::testing::Test {
     MemoryTransfer transfer;
     spreadsheet::MemoryWorkbook workbook(
         {{paths.ToHost(kAppendixTemplatePath), {Sheet{}, Sheet{}}}});
-    FmTallix window({engine, host_files, paths, form, dialog, transfer, clock, HostDateFormat{}, "",
-                     (folder.Path() / "TallixLog.txt").string(), "localhost", "tallix", &workbook});
+    FmTallix window({engine,
+                     host_files,
+                     paths,
+                     form,
+                     dialog,
+                     transfer,
+                     clock,
+                     HostDateFormat{},
+                     "",
+                     (folder.Path() / "TallixLog.txt").string(),
+                     {},
+                     "tallix",
+                     "qoradu",
+                     &workbook});
     window.Form_Activate();
     window.PrintAppendix();
     return workbook.Printed();
@@ -285,7 +297,7 @@ TEST_F(OfficePrint, FailuresLeaveALogLineAndNothingRunning) {
     const auto [code, out] = PrintAppendix(c.environment);
     done = true;
     killer.join();
-    EXPECT_EQ(code, 1) << out;
+    EXPECT_EQ(code, 4) << out;
     EXPECT_NE(out.find(c.failure), std::string::npos) << out;
     EXPECT_NE(ReadFile(Log()).find(c.failure), std::string::npos);
     EXPECT_EQ(killed.load(), c.kill_office);

@@ -63,14 +63,28 @@ TEST(ProgramOptions, VersionHelpAndUnknownOptions) {
     int code;
     std::vector<std::string> says;
   };
-  const std::vector<std::string> every_option = {
-      "--once",     "--drive-c DIR", "--ftp-host HOST", "--ftp-account NAME",
-      "--log FILE", "--version",     "--help",          "/?"};
+  const std::vector<std::string> every_option = {"--once",
+                                                 "--headless",
+                                                 "--drive-c DIR",
+                                                 "--ftp-host HOST",
+                                                 "--ftp-port N",
+                                                 "--ftp-account NAME",
+                                                 "--ftp-password-file FILE",
+                                                 "--ftp-tls MODE",
+                                                 "--ftp-ca FILE",
+                                                 "--log FILE",
+                                                 "--version",
+                                                 "--help",
+                                                 "/?"};
   for (const Case& k : {Case{"--version", 0, {"tallix " TALLIX_VERSION "\n"}},
                         Case{"--help", 0, every_option}, Case{"-h", 0, {"usage: tallix"}},
                         Case{"--onse", 2, {"unknown option --onse", "usage: tallix"}},
                         Case{"/? -x", 2, {"unknown option -x", "usage: tallix"}},
-                        Case{"--once --drive-c", 2, {"--drive-c needs a value", "usage:"}}}) {
+                        Case{"--once --drive-c", 2, {"--drive-c needs a value", "usage:"}},
+                        Case{"--once --ftp-port 0", 2, {"port number from 1 to 65535, not 0"}},
+                        Case{"--once --ftp-port 21x", 2, {"port number from 1 to 65535"}},
+                        Case{"--once --ftp-tls maybe", 2, {"try, require or off, not maybe"}},
+                        Case{"--once --headless", 2, {"exclude each other"}}}) {
     SCOPED_TRACE(k.args);
     const Outcome r = RunCommand(kTallix + " " + k.args);
     EXPECT_EQ(r.code, k.code) << r.out;

@@ -93,8 +93,8 @@ TEST(DebianPackage, HoldsTheProgramTemplatesAndReadmeAndDependsOnDebianPackages)
     words >> name;
     names.insert(name);
   }
-  for (const char* needed : {"libc6", "libstdc++6", "libmdb3", "libqt6widgets6", "qt6-qpa-plugins",
-                             "fonts-liberation2", "fonts-dejavu-core"}) {
+  for (const char* needed : {"libc6", "libstdc++6", "libmdb3", "libqt6widgets6", "libcurl4",
+                             "qt6-qpa-plugins", "fonts-liberation2", "fonts-dejavu-core"}) {
     EXPECT_EQ(names.count(needed), 1u) << needed << " missing from: " << depends;
   }
   std::string all;

@@ -57,10 +57,9 @@ class SessionWindowTest : public ::testing::Test {
 
   PartsFactory Factory() {
     return [this](FormControl& form, CommonDialog& dialog) {
-      return FmTallixParts{engine,  host_files,         paths,       form,
-                           dialog,  transfer,           clock,       HostDateFormat{},
-                           "",      LogPath().string(), "localhost", "tallix",
-                           appendix};
+      return FmTallixParts{
+          engine, host_files,         paths, form,     dialog,   transfer, clock, HostDateFormat{},
+          "",     LogPath().string(), {},    "tallix", "qoradu", appendix};
     };
   }
 
