@@ -50,6 +50,17 @@ void SizeFont(RefreshContext& c) {
   c.s.FontSized = true;
 }
 
+// Holds the grid's redrawing off while it is emptied and filled again, so the
+// screen shows the new rows at once and never the bare grid between.
+class QuietRefill {
+ public:
+  explicit QuietRefill(Grid& grid) : grid_(grid) { grid_.SetRedraw(false); }
+  ~QuietRefill() { grid_.SetRedraw(true); }
+
+ private:
+  Grid& grid_;
+};
+
 void Pass(RefreshContext& c) {
   SessionState& s = c.s;
   ReadPlayerNumbers(s, *s.BWSDatabase, c.Timer1);
@@ -58,6 +69,7 @@ void Pass(RefreshContext& c) {
   CalculateRankings(s, c.log);
   c.form.SetCaption("Rankings:  " + s.SessionTitle + "; Round " +
                     NumberText(static_cast<long long>(read.CurrentRound)));
+  QuietRefill quiet(c.GridRank);
   c.GridRank.RemoveAll();
   if (s.NSPairCount == 0) return;
   if (s.RoundSeconds > 0) AdvanceRoundClock(c);

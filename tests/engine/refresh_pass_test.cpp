@@ -7,10 +7,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "session/session_state.h"
 #include "app/structure_loading.h"
 #include "platform/jet/memory_database.h"
 #include "ranking/show_rankings.h"
+#include "session/session_state.h"
 #include "support/temp_folder.h"
 
 namespace tallix {
@@ -104,6 +104,23 @@ TEST_F(RefreshPassTest, AFullPassSetsCaptionClockGridPageUploadAndFontOnce) {
   EXPECT_EQ(grid.Font().Size, 9);
   EXPECT_EQ(inet.commands.size(), 2u);  // nothing changed, uploaded again
   EXPECT_TRUE(timer.Enabled());
+}
+
+// The screen follows the grid's notices: one per pass with the new rows, never
+// the emptied grid in between; emptied for good only when nothing refills it.
+TEST_F(RefreshPassTest, TheGridIsShownRefilledAndNeverBareBetween) {
+  AddResult(1, 1, 1, "4 S", "=");
+  AddResult(1, 2, 1, "3 NT", "=");
+  Pass();
+  std::vector<int> shown;
+  grid.Changed = [&] { shown.push_back(grid.Rows()); };
+  Pass();
+  EXPECT_EQ(shown, std::vector<int>{2});
+  s.NSPairCount = 0;
+  shown.clear();
+  Pass();
+  EXPECT_EQ(shown, std::vector<int>{0});
+  EXPECT_TRUE(grid.Redraw());
 }
 
 TEST_F(RefreshPassTest, ClockBarColourAndSize) {
