@@ -14,11 +14,11 @@
 #include "app/fm_tallix.h"
 #include "app/mapped_engine.h"
 #include "app/terminal_dialog.h"
+#include "app/window_module.h"
 #include "core/clock.h"
 #include "core/run_time_error.h"
 #include "platform/files/files.h"
 #include "platform/jet/mdb_engine.h"
-#include "platform/qt/run_window.h"
 #include "platform/transfer/transfer.h"
 #include "ranking/show_rankings.h"
 
@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
                       o.command_line, ProgramFolder() + "/TallixLog.txt",
                       o.ftp_host,     o.ftp_account};
   if (!o.once) {
-    return qt::RunWindow(argc, argv, paths, [&](FormControl& qt_form, CommonDialog& qt_dialog) {
+    return RunWindowModule(argc, argv, paths, [&](FormControl& qt_form, CommonDialog& qt_dialog) {
       return FmTallixParts{engine,         host_files,        paths,
                            qt_form,        qt_dialog,         transfer,
                            clock,          parts.date_format, parts.command_line,
