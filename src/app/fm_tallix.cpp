@@ -42,6 +42,30 @@ FmTallix::FmTallix(FmTallixParts parts)
   PlaceBar(PicRemain, RGB(0, 0, 128));
   Timer1.SetEnabled(false);
   Timer1.SetInterval(65000);
+  parts_.Inet1.SetReport([this](const std::string& line) { Note(line); });
+}
+
+FmTallix::~FmTallix() {
+  parts_.Inet1.SetReport(nullptr);
+}
+
+void FmTallix::Note(const std::string& message) {
+  std::function<void()> arrived;
+  {
+    std::lock_guard lock(notes_mutex_);
+    notes_.push_back(message);
+    arrived = NoteArrived;
+  }
+  if (arrived) arrived();
+}
+
+void FmTallix::DeliverNotes() {
+  std::vector<std::string> notes;
+  {
+    std::lock_guard lock(notes_mutex_);
+    notes.swap(notes_);
+  }
+  for (const std::string& note : notes) WriteLog(note);
 }
 
 void FmTallix::Form_Load(screens::Screens& screens) {
@@ -63,9 +87,13 @@ void FmTallix::Form_Activate() {
   FindDatabase(s, parts_.command_line, parts_.files, parts_.CommonDialog1, parts_.clock,
                parts_.date_format.DateSeparator());
   LoadSessionStructure(s, parts_.engine, parts_.clock);
-  parts_.Inet1.URL = "FTP://" + parts_.ftp_host;
-  parts_.Inet1.UserName = parts_.ftp_host + "|" + parts_.ftp_account;
-  parts_.Inet1.Password = "qoradu";
+  if (Publishing()) {
+    parts_.Inet1.URL = "FTP://" + parts_.ftp_host;
+    parts_.Inet1.UserName = parts_.ftp_host + "|" + parts_.ftp_account;
+    parts_.Inet1.Password = parts_.ftp_password;
+  } else {
+    WriteLog("Publishing is off: no FTP host given (--ftp-host); the page is only written");
+  }
   GetBWSData();
 }
 

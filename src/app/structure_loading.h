@@ -1,9 +1,9 @@
 #pragma once
 // Sets the clock, log and query defaults, opens the database at BWSPath for
 // the run and reads the session's structure and round-1 seating.
-#include "session/session_state.h"
 #include "core/clock.h"
 #include "platform/jet/database.h"
+#include "session/session_state.h"
 
 namespace tallix {
 

@@ -4,12 +4,12 @@
 // Every way out re-enables the refresh timer.
 #include <string>
 
-#include "session/session_state.h"
 #include "core/clock.h"
 #include "core/log_writer.h"
 #include "platform/grid/grid.h"
 #include "platform/transfer/transfer.h"
 #include "platform/window/controls.h"
+#include "session/session_state.h"
 
 namespace tallix {
 
@@ -27,6 +27,9 @@ struct RefreshContext {
   // The error that ended the last failed pass, so a row that keeps failing
   // is logged once and not on every tick.
   std::string last_failure;
+  // How the last pass ended for the page: written, or the reason it was not.
+  bool page_written = false;
+  std::string page_failure = {};
 };
 
 void GetBWSData(RefreshContext& c);

@@ -21,51 +21,20 @@ namespace {
 
 using testing::DriveC;
 using testing::json;
+using testing::Mitchell3;
+using testing::MitchellResults;
 using testing::Seat;
 
 const DateTime kStart = MakeDateTime(2026, 12, 11, 19, 30, 0);
 const char* kToday = "11/12/2026";
-
-// Three-table Mitchell, three rounds of two boards: north-south pairs stay,
-// east-west pairs move up a table and boards down a table each round.
-std::vector<Seat> Mitchell3() {
-  std::vector<Seat> seats;
-  for (int r = 1; r <= 3; ++r) {
-    for (int t = 1; t <= 3; ++t) {
-      const int set = ((t - r) % 3 + 3) % 3;
-      seats.push_back({t, r, t, (t + r - 2) % 3 + 1, 2 * set + 1, 2 * set + 2});
-    }
-  }
-  return seats;
-}
-
-// On boards 1 to 5 pair 1 north-south scores best, pair 3 worst; board 6
-// goes pair 3, pair 1, pair 2.
-const char* MitchellResult(int board, int ns) {
-  static const char* kBest[] = {"+1", "=", "-1"};
-  const int place = board == 6 ? (ns == 3 ? 0 : ns == 1 ? 1 : 2) : ns - 1;
-  return kBest[place];
-}
-
-json MitchellResults(int first_round, int last_round) {
-  json rows = json::array();
-  int id = first_round * 100;
-  for (const Seat& s : Mitchell3()) {
-    if (s.round < first_round || s.round > last_round) continue;
-    for (int b = s.low; b <= s.high; ++b) {
-      rows.push_back(testing::Result(++id, s.table, s.round, b, s.ns, s.ew, "N", "4 S",
-                                     MitchellResult(b, s.ns)));
-    }
-  }
-  return rows;
-}
 
 class EndToEndTest : public ::testing::Test {
  protected:
   void Start(const std::string& command_line = "") {
     window = std::make_unique<FmTallix>(FmTallixParts{engine, host_files, paths, form, dialog, inet,
                                                       clock, HostDateFormat{"%d/%m/%Y", "%H:%M:%S"},
-                                                      command_line, drive.Host("TallixLog.txt")});
+                                                      command_line, drive.Host("TallixLog.txt"),
+                                                      "127.0.0.1"});
     window->Form_Activate();
   }
   void WriteSession(const std::string& name, const json& session) {
@@ -124,7 +93,9 @@ TEST_F(EndToEndTest, TwoFieldMitchellPartThenFullyPlayedWithNamesArrivingBetween
   EXPECT_TRUE(window->s.TwoFields);
   EXPECT_EQ(window->s.Top, 4);
   EXPECT_EQ(form.Caption(), "Rankings:  Thursday Pairs ; Round 1");
-  EXPECT_EQ(inet.URL, "FTP://localhost");
+  EXPECT_EQ(inet.URL, "FTP://127.0.0.1");
+  EXPECT_EQ(inet.UserName, "127.0.0.1|tallix");
+  EXPECT_EQ(inet.Password, "qoradu");
   // One result a board so far: half the top each way.
   ASSERT_EQ(window->GridRank.Rows(), 3);
   EXPECT_EQ(Row(0), (std::vector<std::string>{"1", "1", "Ann & Bob Smith", "50", "", "1", "1",

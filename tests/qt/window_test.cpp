@@ -7,6 +7,8 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <filesystem>
+#include <fstream>
+#include <thread>
 
 #include "platform/qt/bar_view.h"
 #include "platform/qt/grid_view.h"
@@ -75,6 +77,19 @@ TEST_F(WindowTest, StartsUpOnTheSecondScreenAndShowsTheRankings) {
   EXPECT_TRUE(window.Window().Timer1.Enabled());
   EXPECT_TRUE(fs::exists(drive_c / "Bridgemate" / "RankingTable.htm"));
   EXPECT_EQ(transfer.commands.size(), 1u);
+}
+
+TEST_F(WindowTest, TheUploadsOutcomeToldOnItsThreadIsLoggedThroughTheEventLoop) {
+  auto window = StartWindow();
+  ASSERT_TRUE(transfer.report);
+  auto logged = [&] {
+    std::ifstream in(LogPath());
+    return std::string(std::istreambuf_iterator<char>(in), {})
+               .find("Upload to ftp://127.0.0.1:2121 works again") != std::string::npos;
+  };
+  std::thread([&] { transfer.report("Upload to ftp://127.0.0.1:2121 works again"); }).join();
+  EXPECT_FALSE(logged());  // not from the upload's thread
+  EXPECT_TRUE(ProcessUntil(logged));
 }
 
 TEST_F(WindowTest, AFailedStartUpIsReportedWithNumberAndDescription) {

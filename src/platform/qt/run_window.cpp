@@ -56,6 +56,12 @@ TallixWindow::TallixWindow(const files::PathMap& paths, const PartsFactory& make
     Guarded("GridRank_KeyDown", [&] { fm_->GridRank_KeyDown(code, shift); });
   };
   form_->Activated = [this] { StartUp(); };
+  // The upload tells its outcome from its own thread: the line is written
+  // on the window's thread, as every other line of the log.
+  fm_->NoteArrived = [form = form_.get(), fm = fm_.get()] {
+    QMetaObject::invokeMethod(
+        form, [fm] { fm->DeliverNotes(); }, Qt::QueuedConnection);
+  };
 
   if (failed.isEmpty()) failed = Attempt([&] { fm_->GridRank_InitColProps(); });
   if (!failed.isEmpty()) failure_ = failed;
