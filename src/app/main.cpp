@@ -51,6 +51,7 @@ const char kUsage[] =
     "  --once          start up, run one refresh pass without a display, write and upload\n"
     "                  the page, say what happened; exit 0 only when all of it worked\n"
     "  --headless      the refresh cycle without a display, until SIGINT or SIGTERM\n"
+    "  --refresh-ms N  with --headless, for tests: refresh every N ms\n"
     "  --drive-c DIR   the folder that stands for drive C: (default ~/.wine/drive_c)\n"
     "  --ftp-host HOST publish the page by FTP to HOST (without it publishing is off);\n"
     "                  --ftp-port (21), --ftp-account (tallix), --ftp-password-file (its\n"
