@@ -1,8 +1,10 @@
 #include "app/fm_tallix.h"
 
 #include "app/discovery.h"
+#include "app/start_up_report.h"
 #include "app/structure_loading.h"
 #include "core/checked.h"
+#include "core/text.h"
 #include "engine/pair_names.h"
 #include "monitors/cls_monitors.h"
 #include "ranking/grid_layout.h"
@@ -71,12 +73,20 @@ void FmTallix::DeliverNotes() {
 void FmTallix::Form_Load(screens::Screens& screens) {
   s.CurrentMonitor = std::make_shared<clsMonitor>();
   s.MonitorList = std::make_shared<clsMonitors>(screens);
-  int position = 0;
+  // The display is the first monitor that is not the primary (whose corner
+  // is the desktop's origin). That is position 2 of the scan when the second
+  // monitor stands right of the primary; one left of or above it comes
+  // first, and position 2 would be the scorer's own screen.
+  bool found = false;
   for (const auto& monitor : *s.MonitorList->Monitors()) {
     s.CurrentMonitor = monitor;
-    if (++position == 2) {
+    const bool primary = monitor->Left() == 0 && monitor->Top() == 0;
+    if (!primary && !found) {
+      found = true;
       s.SecondMonitorWidth = ToInteger(static_cast<double>(monitor->Width()));
       s.SecondMonitorHeight = ToInteger(static_cast<double>(monitor->Height()));
+      s.SecondMonitorLeft = monitor->Left();
+      s.SecondMonitorTop = monitor->Top();
     }
   }
 }
@@ -84,9 +94,22 @@ void FmTallix::Form_Load(screens::Screens& screens) {
 void FmTallix::Form_Activate() {
   if (activated_) return;
   activated_ = true;
-  FindDatabase(s, parts_.command_line, parts_.files, parts_.CommonDialog1, parts_.clock,
-               parts_.date_format.DateSeparator());
-  LoadSessionStructure(s, parts_.engine, parts_.clock);
+  // Each failure keeps its number and description and says what to mend.
+  RequireDriveC(parts_.paths);
+  const char separator = parts_.date_format.DateSeparator();
+  try {
+    FindDatabase(s, parts_.command_line, parts_.files, parts_.CommonDialog1, parts_.clock,
+                 separator);
+  } catch (const RunTimeError& e) {
+    throw StartUpError(e, LogAdvice(e, parts_.paths));
+  }
+  try {
+    LoadSessionStructure(s, parts_.engine, parts_.clock);
+  } catch (const RunTimeError& e) {
+    throw StartUpError(
+        e, DatabaseAdvice(s.BWSPath, InStr(parts_.command_line, "/?") != 0,
+                          FormatDayMonthYear(parts_.clock.Now(), separator), parts_.paths));
+  }
   if (Publishing()) {
     parts_.Inet1.URL = "FTP://" + parts_.ftp_host;
     parts_.Inet1.UserName = parts_.ftp_host + "|" + parts_.ftp_account;

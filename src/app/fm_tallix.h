@@ -32,8 +32,8 @@ struct FmTallixParts {
   Transfer& Inet1;
   const Clock& clock;
   HostDateFormat date_format;
-  std::string command_line;  // the argument text the program was started with
-  std::string log_path;      // TallixLog.txt in the program's folder
+  std::string command_line;   // the argument text the program was started with
+  std::string log_path;       // TallixLog.txt in the program's folder
   std::string ftp_host = {};  // "" switches publishing off
   std::string ftp_account = "tallix";
   std::string ftp_password = "qoradu";

@@ -8,7 +8,7 @@
 #include <optional>
 #include <ostream>
 
-#include "core/run_time_error.h"
+#include "app/start_up_report.h"
 
 namespace tallix {
 namespace {
@@ -55,11 +55,8 @@ int RunHeadless(FmTallix& window, std::ostream& err, std::chrono::milliseconds i
   };
   try {
     window.Form_Activate();
-  } catch (const RunTimeError& e) {
-    err << "Tallix could not start: error " << e.Number << ": " << e.Description << "\n";
-    return 1;
   } catch (const std::exception& e) {
-    err << "Tallix could not start: " << e.what() << "\n";
+    err << StartUpReport(e) << "\n";
     return 1;
   }
 

@@ -4,6 +4,8 @@
 // refresh cycle with no display until SIGINT or SIGTERM.
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <clocale>
 #include <cstdio>
 #include <cstring>
@@ -16,7 +18,9 @@
 
 #include "app/fm_tallix.h"
 #include "app/headless.h"
+#include "app/log_location.h"
 #include "app/mapped_engine.h"
+#include "app/start_up_report.h"
 #include "app/terminal_dialog.h"
 #include "app/window_module.h"
 #include "core/clock.h"
@@ -33,6 +37,7 @@ struct Options {
   bool once = false;
   bool headless = false;
   bool help = false;
+  bool version = false;
   std::string drive_c;
   std::string ftp_host;
   std::string ftp_port = "21";
@@ -40,68 +45,108 @@ struct Options {
   std::string ftp_password_file;
   std::string ftp_tls = "try";
   std::string ftp_ca;
+  std::string log;
   std::string refresh_ms;    // tests: the refresh interval of --headless in ms
   std::string command_line;  // everything that is not one of our options
 };
 
-const char kUsage[] =
-    "usage: tallix [--once | --headless] [--drive-c DIR] [--ftp-host HOST] [--ftp-port N]\n"
-    "              [--ftp-account NAME] [--ftp-password-file FILE] [--ftp-tls try|require|off]\n"
-    "              [--ftp-ca FILE] [/?]\n"
-    "  --once          start up, run one refresh pass without a display, write and upload\n"
-    "                  the page, say what happened; exit 0 only when all of it worked\n"
-    "  --headless      the refresh cycle without a display, until SIGINT or SIGTERM\n"
-    "  --refresh-ms N  with --headless, for tests: refresh every N ms\n"
-    "  --drive-c DIR   the folder that stands for drive C: (default ~/.wine/drive_c)\n"
-    "  --ftp-host HOST publish the page by FTP to HOST (without it publishing is off);\n"
-    "                  --ftp-port (21), --ftp-account (tallix), --ftp-password-file (its\n"
-    "                  first line), --ftp-tls (try), --ftp-ca (a CA bundle) set the rest\n"
-    "  /?              ask for the database instead of reading the control software's log\n";
+// Every option the program knows, in the order the usage text lists them.
+// An option with a value names it in `value`; `help` may run over lines.
+struct OptionSpec {
+  const char* name;
+  const char* value;  // nullptr for a switch
+  const char* help;
+  void (*set)(Options& o, const std::string& value);
+};
 
-bool ParseOptions(int argc, char** argv, Options& o) {
+const OptionSpec kOptions[] = {
+    {"--once", nullptr,
+     "start up, run one refresh pass without a display, write and upload the\n"
+     "page, say what happened; exit 0 only when all of it worked, else 3",
+     [](Options& o, const std::string&) { o.once = true; }},
+    {"--headless", nullptr, "the refresh cycle without a display, until SIGINT or SIGTERM",
+     [](Options& o, const std::string&) { o.headless = true; }},
+    {"--drive-c", "DIR", "the folder that stands for drive C: (default ~/.wine/drive_c)",
+     [](Options& o, const std::string& v) { o.drive_c = v; }},
+    {"--ftp-host", "HOST", "publish the page by FTP to HOST (without it publishing is off)",
+     [](Options& o, const std::string& v) { o.ftp_host = v; }},
+    {"--ftp-port", "N", "the FTP server's port (default 21)",
+     [](Options& o, const std::string& v) { o.ftp_port = v; }},
+    {"--ftp-account", "NAME", "the account on the publishing host (default tallix)",
+     [](Options& o, const std::string& v) { o.ftp_account = v; }},
+    {"--ftp-password-file", "FILE", "its first line is the FTP password",
+     [](Options& o, const std::string& v) { o.ftp_password_file = v; }},
+    {"--ftp-tls", "MODE",
+     "try (default: TLS when the server offers it), require (no upload\n"
+     "without TLS) or off",
+     [](Options& o, const std::string& v) { o.ftp_tls = v; }},
+    {"--ftp-ca", "FILE", "a CA bundle for the FTP server's certificate",
+     [](Options& o, const std::string& v) { o.ftp_ca = v; }},
+    {"--log", "FILE",
+     "the activity log (default TallixLog.txt beside the program, or\n"
+     "~/.local/state/tallix/TallixLog.txt when that folder cannot be written)",
+     [](Options& o, const std::string& v) { o.log = v; }},
+    {"--refresh-ms", "N", "with --headless, for tests: refresh every N ms",
+     [](Options& o, const std::string& v) { o.refresh_ms = v; }},
+    {"--version", nullptr, "print the version and exit",
+     [](Options& o, const std::string&) { o.version = true; }},
+    {"--help", nullptr, "print this text and exit (also -h)",
+     [](Options& o, const std::string&) { o.help = true; }},
+};
+
+std::string Usage() {
+  std::string text = "usage: tallix [OPTION]... [/?]\n";
+  constexpr std::size_t kColumn = 22;
+  for (const OptionSpec& spec : kOptions) {
+    std::string head =
+        std::string("  ") + spec.name + (spec.value ? std::string(" ") + spec.value : "");
+    head.resize(std::max(head.size() + 1, kColumn), ' ');
+    std::string help = spec.help;
+    for (std::size_t nl = help.find('\n'); nl != std::string::npos; nl = help.find('\n', nl + 1))
+      help.insert(nl + 1, kColumn, ' ');
+    text += head + help + "\n";
+  }
+  text +=
+      "  /?                  anywhere in the arguments: ask for the database instead of\n"
+      "                      reading the control software's log\n";
+  return text;
+}
+
+// Options are taken out; any other argument is the argument text the
+// program searches for "/?". "" when the arguments are sound, else the fault.
+std::string ParseOptions(int argc, char** argv, Options& o) {
   std::vector<std::string> rest;
   for (int i = 1; i < argc; ++i) {
-    const std::string a = argv[i];
-    auto value = [&](std::string& into) {
-      if (i + 1 >= argc) return false;
-      into = argv[++i];
-      return true;
-    };
-    if (a == "--once") {
-      o.once = true;
-    } else if (a == "--headless") {
-      o.headless = true;
-    } else if (a == "--help" || a == "-h") {
-      o.help = true;
-    } else if (a == "--drive-c") {
-      if (!value(o.drive_c)) return false;
-    } else if (a == "--ftp-host") {
-      if (!value(o.ftp_host)) return false;
-    } else if (a == "--ftp-account") {
-      if (!value(o.ftp_account)) return false;
-    } else if (a == "--ftp-port") {
-      if (!value(o.ftp_port)) return false;
-    } else if (a == "--ftp-password-file") {
-      if (!value(o.ftp_password_file)) return false;
-    } else if (a == "--ftp-tls") {
-      if (!value(o.ftp_tls)) return false;
-    } else if (a == "--ftp-ca") {
-      if (!value(o.ftp_ca)) return false;
-    } else if (a == "--refresh-ms") {
-      if (!value(o.refresh_ms)) return false;
-    } else {
+    std::string a = argv[i];
+    if (a == "-h") a = "--help";
+    if (a.empty() || a[0] != '-') {
       rest.push_back(a);
+      continue;
     }
+    const OptionSpec* spec = nullptr;
+    for (const OptionSpec& s : kOptions)
+      if (a == s.name) spec = &s;
+    if (!spec) return "unknown option " + a;
+    std::string value;
+    if (spec->value) {
+      if (i + 1 >= argc) return a + " needs a value (" + spec->value + ")";
+      value = argv[++i];
+    }
+    spec->set(o, value);
   }
   for (const auto& r : rest) o.command_line += (o.command_line.empty() ? "" : " ") + r;
-  const bool port_ok = o.ftp_port.find_first_not_of("0123456789") == std::string::npos &&
-                       !o.ftp_port.empty() && o.ftp_port.size() <= 5 &&
-                       std::stoi(o.ftp_port) >= 1 && std::stoi(o.ftp_port) <= 65535;
-  const bool tls_ok = o.ftp_tls == "try" || o.ftp_tls == "require" || o.ftp_tls == "off";
-  const bool refresh_ok =
-      o.refresh_ms.empty() || (o.refresh_ms.size() <= 6 && o.headless &&
-                               o.refresh_ms.find_first_not_of("0123456789") == std::string::npos);
-  return port_ok && tls_ok && refresh_ok && !(o.once && o.headless);
+  const std::string& port = o.ftp_port;
+  if (port.empty() || port.size() > 5 ||
+      port.find_first_not_of("0123456789") != std::string::npos || std::stoi(port) < 1 ||
+      std::stoi(port) > 65535)
+    return "--ftp-port needs a port number from 1 to 65535, not " + port;
+  if (o.ftp_tls != "try" && o.ftp_tls != "require" && o.ftp_tls != "off")
+    return "--ftp-tls takes try, require or off, not " + o.ftp_tls;
+  if (o.once && o.headless) return "--once and --headless exclude each other";
+  if (!o.refresh_ms.empty() && (!o.headless || o.refresh_ms.size() > 6 ||
+                                o.refresh_ms.find_first_not_of("0123456789") != std::string::npos))
+    return "--refresh-ms takes a number of milliseconds, with --headless";
+  return "";
 }
 
 // The first line of the password file; a club's own password in place of
@@ -167,12 +212,16 @@ std::string ProgramFolder() {
 int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
   Options o;
-  if (!ParseOptions(argc, argv, o)) {
-    std::cerr << kUsage;
+  if (const std::string fault = ParseOptions(argc, argv, o); !fault.empty()) {
+    std::cerr << "tallix: " << fault << "\n" << Usage();
     return 2;
   }
   if (o.help) {
-    std::cout << kUsage;
+    std::cout << Usage();
+    return 0;
+  }
+  if (o.version) {
+    std::cout << "tallix " TALLIX_VERSION "\n";
     return 0;
   }
 
@@ -195,12 +244,12 @@ int main(int argc, char** argv) {
   const std::unique_ptr<Transfer> upload = MakeTransfer(o, paths);
   Transfer& transfer = *upload;
 
-  FmTallixParts parts{engine,         host_files,
-                      paths,          form,
-                      dialog,         transfer,
-                      clock,          HostDateFormat::FromLocale(),
-                      o.command_line, ProgramFolder() + "/TallixLog.txt",
-                      o.ftp_host,     o.ftp_account,
+  const LogLocation log = ChooseActivityLog(ProgramFolder(), o.log);
+  if (!log.note.empty()) std::cerr << log.note << std::endl;
+
+  FmTallixParts parts{engine,         host_files, paths,      form,
+                      dialog,         transfer,   clock,      HostDateFormat::FromLocale(),
+                      o.command_line, log.path,   o.ftp_host, o.ftp_account,
                       password};
   if (o.headless) {
     FmTallix window(parts);
@@ -220,11 +269,8 @@ int main(int argc, char** argv) {
   FmTallix window(parts);
   try {
     window.Form_Activate();
-  } catch (const RunTimeError& e) {
-    std::cerr << "Tallix could not start: error " << e.Number << ": " << e.Description << "\n";
-    return 1;
   } catch (const std::exception& e) {
-    std::cerr << "Tallix could not start: " << e.what() << "\n";
+    std::cerr << StartUpReport(e) << "\n";
     return 1;
   }
   return ReportOnce(window, transfer, paths.ToHost(kPagePath));

@@ -1,7 +1,7 @@
 #pragma once
-// The window lives in a module beside the executable (libtallix_window.so),
-// loaded only when the window is opened, so a run without a window never
-// loads the toolkit.
+// The window lives in a module of its own (libtallix_window.so beside the
+// executable, or in ../lib/tallix/ once installed), loaded only when the
+// window is opened, so a run without a window never loads the toolkit.
 #include <functional>
 
 #include "app/fm_tallix.h"

@@ -34,7 +34,7 @@ class EndToEndTest : public ::testing::Test {
     window = std::make_unique<FmTallix>(FmTallixParts{engine, host_files, paths, form, dialog, inet,
                                                       clock, HostDateFormat{"%d/%m/%Y", "%H:%M:%S"},
                                                       command_line, drive.Host("TallixLog.txt"),
-                                                      "127.0.0.1"});
+                                                      ftp_host});
     window->Form_Activate();
   }
   void WriteSession(const std::string& name, const json& session) {
@@ -75,6 +75,7 @@ class EndToEndTest : public ::testing::Test {
   MemoryForm form;
   MemoryDialog dialog;
   MemoryTransfer inet;
+  std::string ftp_host = "127.0.0.1";
   std::unique_ptr<FmTallix> window;
 };
 
@@ -161,6 +162,23 @@ TEST_F(EndToEndTest, OneFieldHowellRanksEveryPairInOneList) {
             (std::vector<std::string>{"2", "4", "Ola Berg & ", "62.5", "", "4", "2", "", "37.5"}));
   EXPECT_TRUE(Logged("1,NS1,3,8,37.5,EW2,3,8,37.5"));
   EXPECT_TRUE(Logged("2,NS3,5,8,62.5,EW4,5,8,62.5"));
+}
+
+TEST_F(EndToEndTest, WithoutAnFtpHostPublishingIsOffAndTheLogSaysSoOnce) {
+  json session = testing::SessionJson(3, "Club Session", Mitchell3());
+  session["ReceivedData"] = MitchellResults(1, 1);
+  WriteSession("off.bws", session);
+  LogOpens("off.bws");
+  ftp_host = "";
+  Start();
+  window->Timer1_Timer();
+  EXPECT_TRUE(window->PageWritten());
+  EXPECT_EQ(inet.URL, "");
+  const auto m = Messages();
+  EXPECT_EQ(
+      std::count(m.begin(), m.end(),
+                 "Publishing is off: no FTP host given (--ftp-host); the page is only written"),
+      1);
 }
 
 TEST_F(EndToEndTest, ABadRowStopsEveryPassUntilItIsErased) {

@@ -1,26 +1,42 @@
-// The program itself, started as a user starts it: --headless runs the
-// refresh cycle until a stop signal; --once says what became of the page and
-// exits 0 only when it was written and, with publishing on, uploaded.
+// The program as a person runs it: its options, what a failed start-up
+// says, and where the activity log goes.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <array>
+#include <cstdio>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "session_files.h"
-#include "support/child_process.h"
-#include "support/ftp_server.h"
-#include "support/temp_folder.h"
 
 namespace tallix {
 namespace {
 
-using namespace std::chrono_literals;
-using testing::ChildProcess;
+namespace fs = std::filesystem;
 using testing::DriveC;
-using testing::Eventually;
 using testing::json;
 
 const std::string kTallix = std::string(TALLIX_BINARY_DIR) + "/src/app/tallix";
+
+struct Outcome {
+  int code;
+  std::string out;  // standard output and error together
+};
+
+Outcome RunCommand(const std::string& command) {
+  std::string out;
+  FILE* p = ::popen((command + " 2>&1 </dev/null").c_str(), "r");
+  std::array<char, 512> buf;
+  while (std::fgets(buf.data(), buf.size(), p)) out += buf.data();
+  const int status = ::pclose(p);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
 
 std::string Today() {
   const std::time_t now = std::time(nullptr);
@@ -29,152 +45,144 @@ std::string Today() {
   return today;
 }
 
-class ProgramTest : public ::testing::Test {
- protected:
-  // A three-table Mitchell opened today, with `rounds` rounds of results.
-  void WriteSession(int rounds, bool names = true) {
-    session_ = testing::SessionJson(3, "Live Pairs Session 4", testing::Mitchell3());
-    if (names)
-      session_["PlayerNumbers"] = {testing::Name(1, "N", "Ann Smith", "2026-12-11 19:01:00")};
-    if (rounds > 0) session_["ReceivedData"] = testing::MitchellResults(1, rounds);
-    jetwriter::WriteBws(drive_.Host("BridgeData/Club/live.bws"), session_);
-    drive_.WriteLog({Today() + " 09:00:00 Opening database C:\\BridgeData\\Club\\live.bws"});
-  }
-  std::vector<std::string> Command(const std::string& mode, std::vector<std::string> more = {}) {
-    std::vector<std::string> argv = {kTallix, mode, "--drive-c", drive_.Root().string()};
-    argv.insert(argv.end(), more.begin(), more.end());
-    return argv;
-  }
-  std::vector<std::string> Publish(int port) {
-    return {"--ftp-host", "127.0.0.1", "--ftp-port", std::to_string(port)};
-  }
-  // Runs --once to its end: exit status and output.
-  std::pair<int, std::string> Once(std::vector<std::string> more = {}) {
-    ChildProcess once(Command("--once", more), (out_.Path() / "once.out").string());
-    const int code = once.Wait(90s);
-    return {code, once.Output()};
-  }
-  std::string Page() const { return drive_.ReadPage(); }
-
-  DriveC drive_;
-  json session_;
-  testing::TempFolder out_{"tallix_program"};
-};
-
-TEST_F(ProgramTest, HeadlessFollowsTheSessionPassByPassAndStopsOnSigterm) {
-  WriteSession(1);
-  ChildProcess headless(Command("--headless"), (out_.Path() / "headless.out").string());
-  auto shows = [&](const char* round) {
-    return Eventually([&] { return Page().find(round) != std::string::npos; }, 30s);
-  };
-  ASSERT_TRUE(shows("Live Pairs ; Round 1")) << headless.Output();
-  // A name was read, so the next passes come every ten seconds, not 65.
-  jetwriter::AppendBws(
-      drive_.Host("BridgeData/Club/live.bws"),
-      {{"ReceivedData", testing::MitchellResults(2, 2)},
-       {"PlayerNumbers", {testing::Name(2, "N", "Eve Ray", "2026-12-11 19:05:00")}}});
-  ASSERT_TRUE(shows("Live Pairs ; Round 2")) << headless.Output();
-  EXPECT_NE(Page().find("Eve Ray"), std::string::npos);
-  jetwriter::AppendBws(drive_.Host("BridgeData/Club/live.bws"),
-                       {{"ReceivedData", testing::MitchellResults(3, 3)}});
-  ASSERT_TRUE(shows("Live Pairs ; Round 3")) << headless.Output();
-
-  headless.Signal(SIGTERM);
-  EXPECT_EQ(headless.Wait(5s), 0) << headless.Output();
+// A one-table session the log names today.
+void WriteSession(const DriveC& drive) {
+  json session = testing::SessionJson(1, "Evening Session 1", {{1, 1, 1, 1, 1, 2}});
+  session["ReceivedData"] = {testing::Result(1, 1, 1, 1, 1, 1, "N", "4 S", "=")};
+  jetwriter::WriteBws(drive.Host("BridgeData/Club/evening.bws"), session);
+  drive.WriteLog({Today() + " 19:00:00 Opening database C:\\BridgeData\\Club\\evening.bws"});
 }
 
-TEST_F(ProgramTest, HeadlessEndsAtOnceWithAnUploadInFlight) {
-  WriteSession(1);
-  testing::SilentServer silent;  // the upload waits for a greeting that never comes
-  ChildProcess headless(Command("--headless", Publish(silent.Port())),
-                        (out_.Path() / "headless.out").string());
-  ASSERT_TRUE(Eventually([&] { return !Page().empty(); }, 30s)) << headless.Output();
-  headless.Signal(SIGINT);
-  EXPECT_EQ(headless.Wait(2s), 0) << headless.Output();
+bool Has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
 }
 
-TEST_F(ProgramTest, OnceSaysWhatBecameOfThePageAndExitsZeroOnlyWhenItWentOut) {
-  enum Server { kNone, kUp, kDown };
+TEST(ProgramOptions, VersionHelpAndUnknownOptions) {
   struct Case {
-    const char* name;
-    int rounds;
-    bool template_present;
-    Server server;
-    std::vector<std::string> more;
+    std::string args;
     int code;
-    std::vector<std::string> said;
+    std::vector<std::string> says;
   };
-  const std::string password_file = (out_.Path() / "password").string();
-  std::ofstream(password_file) << "club-secret\r\nsecond line\n";
-  const Case cases[] = {
-      {"uploaded", 3, true, kUp, {}, 0, {"Page: written", "Upload: done"}},
-      {"publishing off", 3, true, kNone, {}, 0, {"Page: written", "Upload: off"}},
-      {"server down", 3, true, kDown, {}, 3, {"Upload: failed", "Couldn't connect"}},
-      {"template missing", 3, false, kUp, {}, 3, {"Page: not written: ", "Error 53"}},
-      {"no results yet", 0, true, kUp, {}, 3, {"Page: not written: no results"}},
-      {"TLS required, plain server",
-       3,
-       true,
-       kUp,
-       {"--ftp-tls", "require"},
-       3,
-       {"Upload: failed", "SSL"}},
-      {"the club's password",
-       3,
-       true,
-       kUp,
-       {"--ftp-password-file", password_file},
-       0,
-       {"Upload: done"}},
-      {"no password file",
-       3,
-       true,
-       kUp,
-       {"--ftp-password-file", password_file + ".missing"},
-       1,
-       {"Tallix could not start: error 53", "password.missing"}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    WriteSession(c.rounds);
-    const auto template_path = drive_.Root() / "Bridgemate" / "SPOOLTEMPL.HTM";
-    const auto kept = drive_.Root() / "kept.htm";
-    if (!c.template_present) std::filesystem::rename(template_path, kept);
-    std::filesystem::remove(drive_.Root() / "Bridgemate" / "RankingTable.htm");
-    const auto home = out_.Path() / "home";
-    std::filesystem::remove_all(home);
-    const bool own_password = !c.more.empty() && c.more[0] == "--ftp-password-file";
-    std::unique_ptr<testing::FtpServer> server;
-    if (c.server == kUp) {
-      server = std::make_unique<testing::FtpServer>(
-          home, testing::FtpServer::Options{.password = own_password ? "club-secret" : "qoradu"});
-    }
-    std::vector<std::string> more;
-    if (c.server != kNone) more = Publish(server ? server->Port() : testing::FreePort());
-    more.insert(more.end(), c.more.begin(), c.more.end());
-
-    const auto [code, out] = Once(more);
-    EXPECT_EQ(code, c.code) << out;
-    for (const auto& s : c.said) EXPECT_NE(out.find(s), std::string::npos) << s << " in\n" << out;
-    EXPECT_EQ(out.find("qoradu"), std::string::npos) << out;
-    if (c.code == 0 && server) {
-      EXPECT_EQ(testing::ReadFile(home / "www" / "RankingTable.htm"), Page());
-    }
-    if (!c.template_present) std::filesystem::rename(kept, template_path);
+  const std::vector<std::string> every_option = {"--once",
+                                                 "--headless",
+                                                 "--drive-c DIR",
+                                                 "--ftp-host HOST",
+                                                 "--ftp-port N",
+                                                 "--ftp-account NAME",
+                                                 "--ftp-password-file FILE",
+                                                 "--ftp-tls MODE",
+                                                 "--ftp-ca FILE",
+                                                 "--log FILE",
+                                                 "--version",
+                                                 "--help",
+                                                 "/?"};
+  for (const Case& k : {Case{"--version", 0, {"tallix " TALLIX_VERSION "\n"}},
+                        Case{"--help", 0, every_option}, Case{"-h", 0, {"usage: tallix"}},
+                        Case{"--onse", 2, {"unknown option --onse", "usage: tallix"}},
+                        Case{"/? -x", 2, {"unknown option -x", "usage: tallix"}},
+                        Case{"--once --drive-c", 2, {"--drive-c needs a value", "usage:"}},
+                        Case{"--once --ftp-port 0", 2, {"port number from 1 to 65535, not 0"}},
+                        Case{"--once --ftp-port 21x", 2, {"port number from 1 to 65535"}},
+                        Case{"--once --ftp-tls maybe", 2, {"try, require or off, not maybe"}},
+                        Case{"--once --headless", 2, {"exclude each other"}}}) {
+    SCOPED_TRACE(k.args);
+    const Outcome r = RunCommand(kTallix + " " + k.args);
+    EXPECT_EQ(r.code, k.code) << r.out;
+    for (const std::string& s : k.says) EXPECT_TRUE(Has(r.out, s)) << s << "\n" << r.out;
   }
 }
 
-TEST_F(ProgramTest, OnceUploadsOverTlsToAServerWithTheClubsOwnCertificate) {
-  const auto home = out_.Path() / "tls" / "home";
-  testing::TlsFtpServer tls(home);
-  if (!tls.WhyNot().empty()) GTEST_SKIP() << tls.WhyNot();
-  WriteSession(3);
-  auto more = Publish(tls.Port());
-  more.insert(more.end(), {"--ftp-tls", "try", "--ftp-ca", tls.CertFile()});
-  const auto [code, out] = Once(more);
-  EXPECT_EQ(code, 0) << out;
-  EXPECT_EQ(testing::ReadFile(home / "www" / "RankingTable.htm"), Page());
-  EXPECT_NE(tls.Log().find("200 PROT now Private."), std::string::npos) << tls.Log();
+TEST(ProgramStartUp, EachFailureNamesThePathAndTheNextStep) {
+  struct Case {
+    const char* what;
+    bool drive_exists;
+    std::vector<std::string> log;  // no log file when empty
+    std::vector<std::string> says;
+  };
+  const std::string today = Today();
+  DriveC drive;
+  const std::string log_path = drive.Host("Bridgemate/BMProLog.log");
+  for (const Case& k : {
+           Case{"no drive C: folder", false, {}, {"error 76: Path not found", "does not exist"}},
+           Case{"no log", true, {}, {"error 53: File not found", log_path, "--drive-c", "/?"}},
+           Case{"no database opened today",
+                true,
+                {"01/01/2001 18:00:00 Opening database C:\\Old.bws", today + " 18:55:00 Started"},
+                {"error 3024", "opened no database today", log_path, today, "/?"}},
+           Case{"a line without .bws",
+                true,
+                {today + " 19:00:00 Opening database C:\\Club\\evening.mdb"},
+                {"error 3024", "opened no database today", "/?"}},
+       }) {
+    SCOPED_TRACE(k.what);
+    fs::remove(log_path);
+    if (!k.log.empty()) drive.WriteLog(k.log);
+    const std::string folder = k.drive_exists ? drive.Root().string() : drive.Host("missing");
+    const Outcome r = RunCommand("LC_ALL=C " + kTallix + " --once --drive-c " + folder);
+    EXPECT_EQ(r.code, 1) << r.out;
+    EXPECT_TRUE(Has(r.out, "Tallix could not start: error ")) << r.out;
+    EXPECT_TRUE(Has(r.out, "\nNext: ")) << r.out;
+    EXPECT_TRUE(Has(r.out, folder)) << r.out;
+    for (const std::string& s : k.says) EXPECT_TRUE(Has(r.out, s)) << s << "\n" << r.out;
+  }
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(ProgramLog, LogOptionNamesTheFile) {
+  DriveC drive;
+  WriteSession(drive);
+  const fs::path log = drive.Root() / "logs" / "evening.txt";
+  fs::create_directories(log.parent_path());
+  const Outcome r = RunCommand("LC_ALL=C " + kTallix + " --once --drive-c " +
+                               drive.Root().string() + " --log " + log.string());
+  EXPECT_EQ(r.code, 0) << r.out;
+  EXPECT_TRUE(Has(ReadFile(log), "1,NS1,")) << ReadFile(log);
+}
+
+// Run by an unprivileged user (root may write anywhere): the program in a
+// folder it cannot write keeps its log under the user's state folder.
+TEST(ProgramLog, FallsBackToTheStateFolderWhenTheProgramFolderIsReadOnly) {
+  DriveC drive;
+  WriteSession(drive);
+  const fs::path bin = drive.Root() / "bin", home = drive.Root() / "home";
+  fs::create_directories(bin);
+  fs::create_directories(home);
+  fs::copy_file(kTallix, bin / "tallix");
+  std::string as_user;
+  if (::geteuid() == 0) {
+    as_user = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+    ASSERT_EQ(::chown(home.c_str(), 65534, 65534), 0);
+  }
+  // The drive is the control software's and the page's: open to the user.
+  fs::permissions(drive.Root() / "Bridgemate", fs::perms::all, fs::perm_options::add);
+  fs::permissions(drive.Root(), fs::perms::all, fs::perm_options::add);
+  fs::permissions(bin, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                           fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+
+  struct Case {
+    std::string state;  // XDG_STATE_HOME, "" for unset
+    fs::path log;
+  };
+  for (const Case& k : {Case{"", home / ".local/state/tallix/TallixLog.txt"},
+                        Case{(home / "state").string(), home / "state/tallix/TallixLog.txt"}}) {
+    SCOPED_TRACE(k.log);
+    const std::string env = "env -u XDG_STATE_HOME HOME=" + home.string() + " LC_ALL=C " +
+                            (k.state.empty() ? "" : "XDG_STATE_HOME=" + k.state + " ");
+    const Outcome r = RunCommand(env + as_user + (bin / "tallix").string() + " --once --drive-c " +
+                                 drive.Root().string());
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_TRUE(Has(r.out, "the activity log is " + k.log.string())) << r.out;
+    EXPECT_TRUE(Has(ReadFile(k.log), "1,NS1,")) << ReadFile(k.log);
+    EXPECT_FALSE(fs::exists(bin / "TallixLog.txt"));
+    struct stat written {};
+    ASSERT_EQ(::stat(k.log.c_str(), &written), 0);
+    // Written by the user, not by root.
+    EXPECT_EQ(written.st_uid, as_user.empty() ? ::geteuid() : 65534u);
+  }
 }
 
 }  // namespace

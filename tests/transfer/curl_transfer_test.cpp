@@ -165,6 +165,14 @@ TEST_F(CurlTransferTest, TlsWhenOfferedWithTheClubsCertificateAndRequiredTlsRefu
   EXPECT_FALSE(unverified->LastOutcome().ok);
   EXPECT_EQ(testing::Occurrences(tls.Log(), "\"PASS "), 1) << tls.Log();
 
+  // Off never asks: plain FTP even to a server that offers TLS.
+  const int asked = testing::Occurrences(tls.Log(), "\"AUTH ");
+  auto off = Make(tls.Port(), {.tls = FtpTls::Off});
+  off->Execute("", kPut);
+  ASSERT_TRUE(off->WaitIdle(30s));
+  EXPECT_TRUE(off->LastOutcome().ok) << off->LastOutcome().error;
+  EXPECT_EQ(testing::Occurrences(tls.Log(), "\"AUTH "), asked) << tls.Log();
+
   FtpServer plain(home_ / "plain", {});
   auto required = Make(plain.Port(), {.tls = FtpTls::Require});
   required->Execute("", kPut);
