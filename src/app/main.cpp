@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <clocale>
 #include <cstdio>
 #include <cstring>
@@ -22,11 +23,11 @@
 #include "app/mapped_engine.h"
 #include "app/start_up_report.h"
 #include "app/terminal_dialog.h"
+#include "app/window_module.h"
 #include "core/clock.h"
 #include "core/run_time_error.h"
 #include "platform/files/files.h"
 #include "platform/jet/mdb_engine.h"
-#include "platform/qt/run_window.h"
 #include "platform/spreadsheet/office_spreadsheet.h"
 #include "platform/transfer/curl_transfer.h"
 #include "platform/transfer/transfer.h"
@@ -49,6 +50,7 @@ struct Options {
   std::string ftp_tls = "try";
   std::string ftp_ca;
   std::string log;
+  std::string refresh_ms;    // tests: the refresh interval of --headless in ms
   std::string command_line;  // everything that is not one of our options
 };
 
@@ -95,6 +97,8 @@ const OptionSpec kOptions[] = {
      "the activity log (default TallixLog.txt beside the program, or\n"
      "~/.local/state/tallix/TallixLog.txt when that folder cannot be written)",
      [](Options& o, const std::string& v) { o.log = v; }},
+    {"--refresh-ms", "N", "with --headless, for tests: refresh every N ms",
+     [](Options& o, const std::string& v) { o.refresh_ms = v; }},
     {"--version", nullptr, "print the version and exit",
      [](Options& o, const std::string&) { o.version = true; }},
     {"--help", nullptr, "print this text and exit (also -h)",
@@ -150,6 +154,9 @@ std::string ParseOptions(int argc, char** argv, Options& o) {
   if (o.ftp_tls != "try" && o.ftp_tls != "require" && o.ftp_tls != "off")
     return "--ftp-tls takes try, require or off, not " + o.ftp_tls;
   if (o.once && o.headless) return "--once and --headless exclude each other";
+  if (!o.refresh_ms.empty() && (!o.headless || o.refresh_ms.size() > 6 ||
+                                o.refresh_ms.find_first_not_of("0123456789") != std::string::npos))
+    return "--refresh-ms takes a number of milliseconds, with --headless";
   if (o.print_appendix && !o.once) return "--print-appendix needs --once";
   if (o.appendix_layout != "standard" && o.appendix_layout != "two-field")
     return "--appendix-layout takes standard or two-field, not " + o.appendix_layout;
@@ -263,10 +270,12 @@ int main(int argc, char** argv) {
                       password,       &office,    layout};
   if (o.headless) {
     FmTallix window(parts);
-    return RunHeadless(window, std::cerr);
+    return RunHeadless(
+        window, std::cerr,
+        std::chrono::milliseconds(o.refresh_ms.empty() ? 0 : std::stoi(o.refresh_ms)));
   }
   if (!o.once) {
-    return qt::RunWindow(argc, argv, paths, [&](FormControl& qt_form, CommonDialog& qt_dialog) {
+    return RunWindowModule(argc, argv, paths, [&](FormControl& qt_form, CommonDialog& qt_dialog) {
       return FmTallixParts{engine,         host_files,        paths,
                            qt_form,        qt_dialog,         transfer,
                            clock,          parts.date_format, parts.command_line,

@@ -41,10 +41,11 @@ std::string Trimmed(std::string s) {
   return s;
 }
 
-// The files the install puts under the prefix: the program, everything in
-// share/, the README and its pictures.
+// The files the install puts under the prefix: the program and its window
+// module, everything in share/, the README and its pictures.
 std::set<std::string> ExpectedFiles() {
-  std::set<std::string> files = {"usr/bin/tallix", "usr/share/doc/tallix/README.md"};
+  std::set<std::string> files = {"usr/bin/tallix", "usr/lib/tallix/libtallix_window.so",
+                                 "usr/share/doc/tallix/README.md"};
   for (const auto& e : fs::directory_iterator(fs::path(TALLIX_SOURCE_DIR) / "share"))
     files.insert("usr/share/tallix/" + e.path().filename().string());
   for (const auto& e : fs::directory_iterator(fs::path(TALLIX_SOURCE_DIR) / "docs"))
