@@ -69,6 +69,15 @@ bool NoneLeft(const std::string& text) {
   return ProcessesMentioning(text).empty();
 }
 
+// The office's pipe socket, left in /tmp when an office is ended hard.
+bool NoPipeLeft() {
+  const std::string prefix = "OSL_PIPE_" + std::to_string(getuid()) + "_tallix_office_";
+  for (const auto& e : fs::directory_iterator("/tmp")) {
+    if (e.path().filename().string().rfind(prefix, 0) == 0) return false;
+  }
+  return true;
+}
+
 class OfficePrint : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { printer_failure_ = printer_.Start(); }
@@ -211,6 +220,7 @@ TEST_F(OfficePrint, TheDemoSessionOnTwoPrintedPages) {
   EXPECT_NE(out.find("Appendix: printed"), std::string::npos) << out;
   EXPECT_EQ(ReadFile(Template()), template_before);
   EXPECT_TRUE(NoneLeft(folder.Path().string()));
+  EXPECT_TRUE(NoPipeLeft());
 
   const std::vector<fs::path> pdfs = testing::PdfPrinter::NewFiles(before);
   ASSERT_EQ(pdfs.size(), 2u);
@@ -303,6 +313,7 @@ TEST_F(OfficePrint, FailuresLeaveALogLineAndNothingRunning) {
     EXPECT_EQ(killed.load(), c.kill_office);
     EXPECT_EQ(ReadFile(Template()), template_before);
     EXPECT_TRUE(NoneLeft(folder.Path().string()));
+    EXPECT_TRUE(NoPipeLeft());
   }
   // Worksheet 1, printed before the office was killed, stays printed (and
   // worksheet 2 too when the kill came during its print job).

@@ -97,6 +97,14 @@ pid_t StartHelper(const std::string& helper, const std::string& work, const std:
 
 }  // namespace
 
+std::string OfficePipeName(long helper) {
+  return "tallix_office_" + std::to_string(helper);
+}
+
+std::string OfficePipePath(long helper) {
+  return "/tmp/OSL_PIPE_" + std::to_string(getuid()) + "_" + OfficePipeName(helper);
+}
+
 void OfficeSpreadsheet::Start() {
   script_ = ScriptRecorder();
   opened_ = false;
@@ -139,6 +147,7 @@ void OfficeSpreadsheet::Quit() {
   }
   // The office outlives the helper when it hangs or the helper dies: end the whole group.
   kill(-pid, SIGKILL);
+  unlink(OfficePipePath(pid).c_str());
   if (!ended) waitpid(pid, &status, 0);
   const std::string output = ReadAll(log);
   fs::remove_all(work, ec);

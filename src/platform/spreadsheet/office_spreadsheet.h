@@ -11,6 +11,11 @@
 
 namespace tallix::spreadsheet {
 
+// The pipe the helper with process id `helper` and its office talk over, and
+// the socket the office leaves for it in /tmp when it is ended hard.
+std::string OfficePipeName(long helper);
+std::string OfficePipePath(long helper);
+
 class OfficeSpreadsheet : public Spreadsheet {
  public:
   explicit OfficeSpreadsheet(std::string helper_path,

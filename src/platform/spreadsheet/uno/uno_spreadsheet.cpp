@@ -46,6 +46,7 @@
 #include <vector>
 
 #include "core/run_time_error.h"
+#include "platform/spreadsheet/office_spreadsheet.h"
 
 extern char** environ;
 
@@ -146,9 +147,7 @@ UnoSpreadsheet::~UnoSpreadsheet() {
 
 void UnoSpreadsheet::Start() {
   const std::string profile = work_ + "/profile";
-  const std::string pipe =
-      "tallix_office_" + std::to_string(getpid()) + "_" +
-      std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
+  const std::string pipe = OfficePipeName(getpid());
   std::vector<std::string> args = {
       "soffice",
       "--headless",
@@ -339,6 +338,7 @@ void UnoSpreadsheet::Quit() {
     waitpid(office_, nullptr, 0);
   }
   office_ = -1;
+  unlink(OfficePipePath(getpid()).c_str());
 }
 
 }  // namespace tallix::spreadsheet
