@@ -21,6 +21,7 @@
 #include "app/headless.h"
 #include "app/log_location.h"
 #include "app/mapped_engine.h"
+#include "app/program_files.h"
 #include "app/start_up_report.h"
 #include "app/terminal_dialog.h"
 #include "app/window_module.h"
@@ -215,12 +216,6 @@ int ReportOnce(tallix::FmTallix& window, tallix::Transfer& transfer, const std::
   return 0;
 }
 
-std::string ProgramFolder() {
-  std::error_code ec;
-  const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  return ec ? std::string(".") : exe.parent_path().string();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -257,7 +252,7 @@ int main(int argc, char** argv) {
   TerminalDialog dialog;
   const std::unique_ptr<Transfer> upload = MakeTransfer(o, paths);
   Transfer& transfer = *upload;
-  spreadsheet::OfficeSpreadsheet office(ProgramFolder() + "/tallix_office");
+  spreadsheet::OfficeSpreadsheet office(ProgramPart("tallix_office"));
   const AppendixLayout layout =
       o.appendix_layout == "two-field" ? AppendixLayout::kTwoField : AppendixLayout::kStandard;
 

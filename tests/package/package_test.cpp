@@ -41,11 +41,18 @@ std::string Trimmed(std::string s) {
   return s;
 }
 
-// The files the install puts under the prefix: the program and its window
-// module, everything in share/, the README and its pictures.
+// The files the install puts under the prefix: the program, its window
+// module and office helper, everything in share/ with the appendix template
+// the build made, the README and its pictures.
 std::set<std::string> ExpectedFiles() {
   std::set<std::string> files = {"usr/bin/tallix", "usr/lib/tallix/libtallix_window.so",
                                  "usr/share/doc/tallix/README.md"};
+#ifdef TALLIX_HAS_OFFICE_HELPER
+  files.insert("usr/lib/tallix/tallix_office");
+#endif
+#ifdef TALLIX_HAS_APPENDIX_TEMPLATE
+  files.insert("usr/share/tallix/GridAppendix.xls");
+#endif
   for (const auto& e : fs::directory_iterator(fs::path(TALLIX_SOURCE_DIR) / "share"))
     files.insert("usr/share/tallix/" + e.path().filename().string());
   for (const auto& e : fs::directory_iterator(fs::path(TALLIX_SOURCE_DIR) / "docs"))
@@ -82,6 +89,9 @@ TEST(DebianPackage, HoldsTheProgramTemplatesAndReadmeAndDependsOnDebianPackages)
   EXPECT_EQ(field("Package"), "tallix");
   EXPECT_EQ(field("Version"), TALLIX_VERSION);
   EXPECT_EQ(field("Architecture"), arch);
+  // The office is only recommended: without it the display runs and only the
+  // appendix fails.
+  EXPECT_EQ(field("Recommends"), "libreoffice-calc");
 
   // Every dependency is a package Debian's archive knows; the libraries the
   // program links and the parts it loads at run time are all there.
@@ -115,6 +125,13 @@ TEST(Install, TheInstalledProgramRunsOnceOnASession) {
     EXPECT_TRUE(fs::exists(root.Path() / file)) << file;
 
   const std::string tallix = (root.Path() / "usr/bin/tallix").string();
+#ifdef TALLIX_HAS_OFFICE_HELPER
+  // The installed helper finds the office's libraries where Debian puts them.
+  const Outcome libraries =
+      RunCommand("ldd " + (root.Path() / "usr/lib/tallix/tallix_office").string());
+  EXPECT_EQ(libraries.code, 0) << libraries.out;
+  EXPECT_EQ(libraries.out.find("not found"), std::string::npos) << libraries.out;
+#endif
   EXPECT_EQ(RunCommand(tallix + " --version").out, "tallix " TALLIX_VERSION "\n");
 
   // The club's set-up: the installed page template copied onto drive C:.
