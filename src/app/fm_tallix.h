@@ -6,7 +6,6 @@
 #include <string>
 
 #include "app/activity_log.h"
-#include "session/session_state.h"
 #include "core/clock.h"
 #include "core/date_time.h"
 #include "engine/refresh_pass.h"
@@ -16,6 +15,7 @@
 #include "platform/screens/screens.h"
 #include "platform/transfer/transfer.h"
 #include "platform/window/controls.h"
+#include "session/session_state.h"
 
 namespace tallix {
 
@@ -75,6 +75,7 @@ class FmTallix {
   ActivityLog log_;
   RefreshContext refresh_;
   bool activated_ = false;
+  std::string structure_change_;  // the last one logged, so it is logged once
 };
 
 }  // namespace tallix

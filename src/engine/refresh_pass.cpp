@@ -50,10 +50,20 @@ void SizeFont(RefreshContext& c) {
   c.s.FontSized = true;
 }
 
+void NoteBadRows(RefreshContext& c, const std::vector<std::string>& lines) {
+  std::set<std::string> now;
+  for (const std::string& line : lines) {
+    if (now.insert(line).second && !c.bad_rows.count(line)) c.log.WriteLog(line);
+  }
+  c.bad_rows = std::move(now);
+}
+
 void Pass(RefreshContext& c) {
   SessionState& s = c.s;
-  ReadPlayerNumbers(s, *s.BWSDatabase, c.Timer1);
+  std::vector<std::string> bad_rows = ReadPlayerNumbers(s, *s.BWSDatabase, c.Timer1);
   const ReceivedDataRead read = ReadReceivedData(s, *s.BWSDatabase);
+  bad_rows.insert(bad_rows.end(), read.bad_rows.begin(), read.bad_rows.end());
+  NoteBadRows(c, bad_rows);
   if (!read.had_rows) return;
   CalculateRankings(s, c.log);
   c.form.SetCaption("Rankings:  " + s.SessionTitle + "; Round " +

@@ -2,14 +2,15 @@
 // One refresh of the display from the live database: names, results,
 // matchpoints, caption, round clock, grid, page and upload, the font once.
 // Every way out re-enables the refresh timer.
+#include <set>
 #include <string>
 
-#include "session/session_state.h"
 #include "core/clock.h"
 #include "core/log_writer.h"
 #include "platform/grid/grid.h"
 #include "platform/transfer/transfer.h"
 #include "platform/window/controls.h"
+#include "session/session_state.h"
 
 namespace tallix {
 
@@ -27,6 +28,8 @@ struct RefreshContext {
   // The error that ended the last failed pass, so a row that keeps failing
   // is logged once and not on every tick.
   std::string last_failure;
+  // The rows left out of the last pass, so each is logged once while it stays bad.
+  std::set<std::string> bad_rows = {};
 };
 
 void GetBWSData(RefreshContext& c);
