@@ -69,7 +69,10 @@ std::vector<std::string> ReadPlayerNumbers(SessionState& s, jet::Database& db, T
       left_out("Name", name, e);
     }
     try {
-      s.LastTimeLog = time_log.AsDate();
+      const DateTime t = time_log.AsDate();
+      // A time no field can hold would break every later names query.
+      if (!IsDateInRange(t)) RaiseOverflow();
+      s.LastTimeLog = t;
     } catch (const RunTimeError& e) {
       left_out("TimeLog", time_log, e);
     }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "app/structure_loading.h"
 #include "core/run_time_error.h"
 #include "core/text.h"
@@ -107,6 +109,19 @@ TEST_F(NamesTest, ABadRowIsLeftOutAndTheRowsAroundItAreFiled) {
   EXPECT_EQ(bad[1],
             "Name left out: table Null, seat \"S\": Table Null: Error 94: Invalid use of Null");
   EXPECT_EQ(bad[2], "Name left out: table 3, seat \"S\": Table 3: Error 9: Subscript out of range");
+}
+
+TEST_F(NamesTest, ATimeNoDateFieldCanHoldIsLeftOutAndLaterQueriesStillWork) {
+  Add(1, "N", "Ann Smith", 1);
+  for (const double days : {1e184, -1e10, std::numeric_limits<double>::infinity(),
+                            std::numeric_limits<double>::quiet_NaN()}) {
+    db.AddRow("PlayerNumbers", {1, 1, "S", "Wild", DateTime{days}});
+  }
+  const std::vector<std::string> bad = ReadPlayerNumbers(s, db, timer);
+  EXPECT_EQ(s.LastTimeLog, MakeDateTime(2026, 12, 11, 19, 30, 1));
+  EXPECT_EQ(bad.size(), 2u);  // the query never returns the two before its literal
+  EXPECT_NO_THROW(ReadPlayerNumbers(s, db, timer));
+  EXPECT_THROW(FormatQueryDate(DateTime{1e184}), RunTimeError);
 }
 
 TEST_F(NamesTest, ControlCharactersAndDirectionMarksAreDroppedFromNames) {
