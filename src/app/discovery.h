@@ -4,10 +4,10 @@
 // (empty when the operator cancels).
 #include <string>
 
-#include "session/session_state.h"
 #include "core/clock.h"
 #include "platform/files/files.h"
 #include "platform/window/controls.h"
+#include "session/session_state.h"
 
 namespace tallix {
 

@@ -1,9 +1,11 @@
 #include "app/fm_tallix.h"
 
 #include "app/discovery.h"
+#include "app/start_up_report.h"
 #include "app/structure_loading.h"
 #include "core/checked.h"
 #include "core/run_time_error.h"
+#include "core/text.h"
 #include "engine/pair_names.h"
 #include "monitors/cls_monitors.h"
 #include "ranking/grid_layout.h"
@@ -43,17 +45,49 @@ FmTallix::FmTallix(FmTallixParts parts)
   PlaceBar(PicRemain, RGB(0, 0, 128));
   Timer1.SetEnabled(false);
   Timer1.SetInterval(65000);
+  parts_.Inet1.SetReport([this](const std::string& line) { Note(line); });
+}
+
+FmTallix::~FmTallix() {
+  parts_.Inet1.SetReport(nullptr);
+}
+
+void FmTallix::Note(const std::string& message) {
+  std::function<void()> arrived;
+  {
+    std::lock_guard lock(notes_mutex_);
+    notes_.push_back(message);
+    arrived = NoteArrived;
+  }
+  if (arrived) arrived();
+}
+
+void FmTallix::DeliverNotes() {
+  std::vector<std::string> notes;
+  {
+    std::lock_guard lock(notes_mutex_);
+    notes.swap(notes_);
+  }
+  for (const std::string& note : notes) WriteLog(note);
 }
 
 void FmTallix::Form_Load(screens::Screens& screens) {
   s.CurrentMonitor = std::make_shared<clsMonitor>();
   s.MonitorList = std::make_shared<clsMonitors>(screens);
-  int position = 0;
+  // The display is the first monitor that is not the primary (whose corner
+  // is the desktop's origin). That is position 2 of the scan when the second
+  // monitor stands right of the primary; one left of or above it comes
+  // first, and position 2 would be the scorer's own screen.
+  bool found = false;
   for (const auto& monitor : *s.MonitorList->Monitors()) {
     s.CurrentMonitor = monitor;
-    if (++position == 2) {
+    const bool primary = monitor->Left() == 0 && monitor->Top() == 0;
+    if (!primary && !found) {
+      found = true;
       s.SecondMonitorWidth = ToInteger(static_cast<double>(monitor->Width()));
       s.SecondMonitorHeight = ToInteger(static_cast<double>(monitor->Height()));
+      s.SecondMonitorLeft = monitor->Left();
+      s.SecondMonitorTop = monitor->Top();
     }
   }
 }
@@ -61,12 +95,29 @@ void FmTallix::Form_Load(screens::Screens& screens) {
 void FmTallix::Form_Activate() {
   if (activated_) return;
   activated_ = true;
-  FindDatabase(s, parts_.command_line, parts_.files, parts_.CommonDialog1, parts_.clock,
-               parts_.date_format.DateSeparator());
-  LoadSessionStructure(s, parts_.engine, parts_.clock);
-  parts_.Inet1.URL = "FTP://" + parts_.ftp_host;
-  parts_.Inet1.UserName = parts_.ftp_host + "|" + parts_.ftp_account;
-  parts_.Inet1.Password = "qoradu";
+  // Each failure keeps its number and description and says what to mend.
+  RequireDriveC(parts_.paths);
+  const char separator = parts_.date_format.DateSeparator();
+  try {
+    FindDatabase(s, parts_.command_line, parts_.files, parts_.CommonDialog1, parts_.clock,
+                 separator);
+  } catch (const RunTimeError& e) {
+    throw StartUpError(e, LogAdvice(e, parts_.paths));
+  }
+  try {
+    LoadSessionStructure(s, parts_.engine, parts_.clock);
+  } catch (const RunTimeError& e) {
+    throw StartUpError(
+        e, DatabaseAdvice(s.BWSPath, InStr(parts_.command_line, "/?") != 0,
+                          FormatDayMonthYear(parts_.clock.Now(), separator), parts_.paths));
+  }
+  if (Publishing()) {
+    parts_.Inet1.URL = "FTP://" + parts_.ftp_host;
+    parts_.Inet1.UserName = parts_.ftp_host + "|" + parts_.ftp_account;
+    parts_.Inet1.Password = parts_.ftp_password;
+  } else {
+    WriteLog("Publishing is off: no FTP host given (--ftp-host); the page is only written");
+  }
   GetBWSData();
 }
 

@@ -2,8 +2,11 @@
 // The display window without a toolkit: it owns the session state, the open
 // database and its controls, and handles the window's events.
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "app/activity_log.h"
 #include "core/clock.h"
@@ -29,15 +32,19 @@ struct FmTallixParts {
   Transfer& Inet1;
   const Clock& clock;
   HostDateFormat date_format;
-  std::string command_line;  // the argument text the program was started with
-  std::string log_path;      // TallixLog.txt in the program's folder
-  std::string ftp_host = "localhost";
+  std::string command_line;   // the argument text the program was started with
+  std::string log_path;       // TallixLog.txt in the program's folder
+  std::string ftp_host = {};  // "" switches publishing off
   std::string ftp_account = "tallix";
+  std::string ftp_password = "qoradu";
 };
 
 class FmTallix {
  public:
   explicit FmTallix(FmTallixParts parts);
+  ~FmTallix();
+  FmTallix(const FmTallix&) = delete;
+  FmTallix& operator=(const FmTallix&) = delete;
 
   // Window load: enumerate the monitors and keep the size of the second one
   // in the list (0 x 0 when there is only one).
@@ -58,6 +65,18 @@ class FmTallix {
   void GetBWSData();
   void WriteLog(const std::string& message) { log_.WriteLog(message); }
 
+  // A log line from another thread (the upload's outcome): kept until
+  // DeliverNotes writes it on the window's thread. NoteArrived, when set,
+  // is called on the noting thread to have DeliverNotes run soon.
+  void Note(const std::string& message);
+  void DeliverNotes();
+  std::function<void()> NoteArrived;
+
+  // How the last pass ended for the page: written this pass, or why not.
+  bool PageWritten() const { return refresh_.page_written; }
+  const std::string& PageFailure() const { return refresh_.page_failure; }
+  bool Publishing() const { return !parts_.ftp_host.empty(); }
+
   SessionState s;
   Grid GridRank;
   PictureBox PicRemain;
@@ -76,6 +95,8 @@ class FmTallix {
   RefreshContext refresh_;
   bool activated_ = false;
   std::string structure_change_;  // the last one logged, so it is logged once
+  std::mutex notes_mutex_;
+  std::vector<std::string> notes_;
 };
 
 }  // namespace tallix

@@ -1,24 +1,32 @@
 // Tallix: the live results display. Without options it opens the window on
 // the second monitor; --once runs the start-up and one refresh pass with no
-// display at all, writes the page and the activity log, and exits.
+// display at all, writes and uploads the page, and exits; --headless runs the
+// refresh cycle with no display until SIGINT or SIGTERM.
 #include <unistd.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/fm_tallix.h"
+#include "app/headless.h"
+#include "app/log_location.h"
 #include "app/mapped_engine.h"
+#include "app/start_up_report.h"
 #include "app/terminal_dialog.h"
 #include "core/clock.h"
 #include "core/run_time_error.h"
 #include "platform/files/files.h"
 #include "platform/jet/mdb_engine.h"
 #include "platform/qt/run_window.h"
+#include "platform/transfer/curl_transfer.h"
 #include "platform/transfer/transfer.h"
 #include "ranking/show_rankings.h"
 
@@ -26,53 +34,165 @@ namespace {
 
 struct Options {
   bool once = false;
+  bool headless = false;
   bool help = false;
+  bool version = false;
   std::string drive_c;
-  std::string ftp_host = "localhost";
+  std::string ftp_host;
+  std::string ftp_port = "21";
   std::string ftp_account = "tallix";
+  std::string ftp_password_file;
+  std::string ftp_tls = "try";
+  std::string ftp_ca;
+  std::string log;
   std::string command_line;  // everything that is not one of our options
 };
 
-const char kUsage[] =
-    "usage: tallix [--once] [--drive-c DIR] [--ftp-host HOST] [--ftp-account NAME] [/?]\n"
-    "  --once          start up, run one refresh pass without a display, write the\n"
-    "                  page and the activity log, and exit\n"
-    "  --drive-c DIR   the folder that stands for drive C: (default ~/.wine/drive_c)\n"
-    "  --ftp-host      the publishing host; --ftp-account the account on it\n"
-    "  /?              ask for the database instead of reading the control software's log\n";
+// Every option the program knows, in the order the usage text lists them.
+// An option with a value names it in `value`; `help` may run over lines.
+struct OptionSpec {
+  const char* name;
+  const char* value;  // nullptr for a switch
+  const char* help;
+  void (*set)(Options& o, const std::string& value);
+};
 
-bool ParseOptions(int argc, char** argv, Options& o) {
-  std::vector<std::string> rest;
-  for (int i = 1; i < argc; ++i) {
-    const std::string a = argv[i];
-    auto value = [&](std::string& into) {
-      if (i + 1 >= argc) return false;
-      into = argv[++i];
-      return true;
-    };
-    if (a == "--once") {
-      o.once = true;
-    } else if (a == "--help" || a == "-h") {
-      o.help = true;
-    } else if (a == "--drive-c") {
-      if (!value(o.drive_c)) return false;
-    } else if (a == "--ftp-host") {
-      if (!value(o.ftp_host)) return false;
-    } else if (a == "--ftp-account") {
-      if (!value(o.ftp_account)) return false;
-    } else {
-      rest.push_back(a);
-    }
+const OptionSpec kOptions[] = {
+    {"--once", nullptr,
+     "start up, run one refresh pass without a display, write and upload the\n"
+     "page, say what happened; exit 0 only when all of it worked, else 3",
+     [](Options& o, const std::string&) { o.once = true; }},
+    {"--headless", nullptr, "the refresh cycle without a display, until SIGINT or SIGTERM",
+     [](Options& o, const std::string&) { o.headless = true; }},
+    {"--drive-c", "DIR", "the folder that stands for drive C: (default ~/.wine/drive_c)",
+     [](Options& o, const std::string& v) { o.drive_c = v; }},
+    {"--ftp-host", "HOST", "publish the page by FTP to HOST (without it publishing is off)",
+     [](Options& o, const std::string& v) { o.ftp_host = v; }},
+    {"--ftp-port", "N", "the FTP server's port (default 21)",
+     [](Options& o, const std::string& v) { o.ftp_port = v; }},
+    {"--ftp-account", "NAME", "the account on the publishing host (default tallix)",
+     [](Options& o, const std::string& v) { o.ftp_account = v; }},
+    {"--ftp-password-file", "FILE", "its first line is the FTP password",
+     [](Options& o, const std::string& v) { o.ftp_password_file = v; }},
+    {"--ftp-tls", "MODE",
+     "try (default: TLS when the server offers it), require (no upload\n"
+     "without TLS) or off",
+     [](Options& o, const std::string& v) { o.ftp_tls = v; }},
+    {"--ftp-ca", "FILE", "a CA bundle for the FTP server's certificate",
+     [](Options& o, const std::string& v) { o.ftp_ca = v; }},
+    {"--log", "FILE",
+     "the activity log (default TallixLog.txt beside the program, or\n"
+     "~/.local/state/tallix/TallixLog.txt when that folder cannot be written)",
+     [](Options& o, const std::string& v) { o.log = v; }},
+    {"--version", nullptr, "print the version and exit",
+     [](Options& o, const std::string&) { o.version = true; }},
+    {"--help", nullptr, "print this text and exit (also -h)",
+     [](Options& o, const std::string&) { o.help = true; }},
+};
+
+std::string Usage() {
+  std::string text = "usage: tallix [OPTION]... [/?]\n";
+  constexpr std::size_t kColumn = 22;
+  for (const OptionSpec& spec : kOptions) {
+    std::string head =
+        std::string("  ") + spec.name + (spec.value ? std::string(" ") + spec.value : "");
+    head.resize(std::max(head.size() + 1, kColumn), ' ');
+    std::string help = spec.help;
+    for (std::size_t nl = help.find('\n'); nl != std::string::npos; nl = help.find('\n', nl + 1))
+      help.insert(nl + 1, kColumn, ' ');
+    text += head + help + "\n";
   }
-  for (const auto& r : rest) o.command_line += (o.command_line.empty() ? "" : " ") + r;
-  return true;
+  text +=
+      "  /?                  anywhere in the arguments: ask for the database instead of\n"
+      "                      reading the control software's log\n";
+  return text;
 }
 
-// Until the FTP backend is in, the page is written but not uploaded.
-class NoUpload : public tallix::Transfer {
- public:
-  void Execute(const std::string&, const std::string&) override {}
-};
+// Options are taken out; any other argument is the argument text the
+// program searches for "/?". "" when the arguments are sound, else the fault.
+std::string ParseOptions(int argc, char** argv, Options& o) {
+  std::vector<std::string> rest;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    if (a == "-h") a = "--help";
+    if (a.empty() || a[0] != '-') {
+      rest.push_back(a);
+      continue;
+    }
+    const OptionSpec* spec = nullptr;
+    for (const OptionSpec& s : kOptions)
+      if (a == s.name) spec = &s;
+    if (!spec) return "unknown option " + a;
+    std::string value;
+    if (spec->value) {
+      if (i + 1 >= argc) return a + " needs a value (" + spec->value + ")";
+      value = argv[++i];
+    }
+    spec->set(o, value);
+  }
+  for (const auto& r : rest) o.command_line += (o.command_line.empty() ? "" : " ") + r;
+  const std::string& port = o.ftp_port;
+  if (port.empty() || port.size() > 5 ||
+      port.find_first_not_of("0123456789") != std::string::npos || std::stoi(port) < 1 ||
+      std::stoi(port) > 65535)
+    return "--ftp-port needs a port number from 1 to 65535, not " + port;
+  if (o.ftp_tls != "try" && o.ftp_tls != "require" && o.ftp_tls != "off")
+    return "--ftp-tls takes try, require or off, not " + o.ftp_tls;
+  if (o.once && o.headless) return "--once and --headless exclude each other";
+  return "";
+}
+
+// The first line of the password file; a club's own password in place of
+// the one every copy of the program shares.
+bool ReadPassword(const std::string& path, std::string& password) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in || !std::getline(in, password)) return false;
+  if (!password.empty() && password.back() == '\r') password.pop_back();
+  return !password.empty();
+}
+
+std::unique_ptr<tallix::Transfer> MakeTransfer(const Options& o,
+                                               const tallix::files::PathMap& paths) {
+  using namespace tallix;
+  if (o.ftp_host.empty()) return std::make_unique<NoTransfer>();
+  FtpSettings settings;
+  settings.port = std::stoi(o.ftp_port);
+  settings.tls = o.ftp_tls == "off"       ? FtpTls::Off
+                 : o.ftp_tls == "require" ? FtpTls::Require
+                                          : FtpTls::Try;
+  settings.ca_file = o.ftp_ca;
+  return std::make_unique<CurlTransfer>(paths, settings);
+}
+
+// --once: what became of the page, on standard output; the exit status.
+int ReportOnce(tallix::FmTallix& window, tallix::Transfer& transfer, const std::string& page) {
+  using namespace tallix;
+  std::cout << "Database: " << window.s.BWSPath << "\n"
+            << "Caption: " << window.Form().Caption() << "\n";
+  if (!window.PageWritten()) {
+    std::cout << "Page: not written: " << window.PageFailure() << "\n";
+    return 3;
+  }
+  std::cout << "Page: written: " << page << "\n";
+  auto* ftp = dynamic_cast<CurlTransfer*>(&transfer);
+  if (!ftp) {
+    std::cout << "Upload: off (no --ftp-host given)\n";
+    return 0;
+  }
+  const std::string server = ftp->ServerText("");
+  if (!ftp->WaitIdle(std::chrono::seconds(60))) {
+    std::cout << "Upload: not finished after 60 s: " << server << "\n";
+    return 3;
+  }
+  window.DeliverNotes();
+  const UploadOutcome outcome = ftp->LastOutcome();
+  if (!outcome.ok) {
+    std::cout << "Upload: failed: " << server << ": " << outcome.error << "\n";
+    return 3;
+  }
+  std::cout << "Upload: done: " << server << "/www/RankingTable.htm\n";
+  return 0;
+}
 
 std::string ProgramFolder() {
   std::error_code ec;
@@ -85,16 +205,28 @@ std::string ProgramFolder() {
 int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
   Options o;
-  if (!ParseOptions(argc, argv, o)) {
-    std::cerr << kUsage;
+  if (const std::string fault = ParseOptions(argc, argv, o); !fault.empty()) {
+    std::cerr << "tallix: " << fault << "\n" << Usage();
     return 2;
   }
   if (o.help) {
-    std::cout << kUsage;
+    std::cout << Usage();
+    return 0;
+  }
+  if (o.version) {
+    std::cout << "tallix " TALLIX_VERSION "\n";
     return 0;
   }
 
   using namespace tallix;
+  std::string password = "qoradu";
+  if (!o.ftp_password_file.empty() && !ReadPassword(o.ftp_password_file, password)) {
+    std::cerr << "Tallix could not start: error 53: File not found or its first line empty: "
+              << o.ftp_password_file << "\n";
+    return 1;
+  }
+  // Before any thread starts, so that the upload's thread never takes them.
+  if (o.headless) BlockStopSignals();
   files::PathMap paths(o.drive_c.empty() ? files::PathMap::DefaultDriveC() : o.drive_c);
   files::HostFileSystem host_files(paths);
   jet::MdbEngine mdb;
@@ -102,34 +234,35 @@ int main(int argc, char** argv) {
   SystemClock clock;
   MemoryForm form;
   TerminalDialog dialog;
-  NoUpload transfer;
+  const std::unique_ptr<Transfer> upload = MakeTransfer(o, paths);
+  Transfer& transfer = *upload;
 
-  FmTallixParts parts{engine,         host_files,
-                      paths,          form,
-                      dialog,         transfer,
-                      clock,          HostDateFormat::FromLocale(),
-                      o.command_line, ProgramFolder() + "/TallixLog.txt",
-                      o.ftp_host,     o.ftp_account};
+  const LogLocation log = ChooseActivityLog(ProgramFolder(), o.log);
+  if (!log.note.empty()) std::cerr << log.note << std::endl;
+
+  FmTallixParts parts{engine,         host_files, paths,      form,
+                      dialog,         transfer,   clock,      HostDateFormat::FromLocale(),
+                      o.command_line, log.path,   o.ftp_host, o.ftp_account,
+                      password};
+  if (o.headless) {
+    FmTallix window(parts);
+    return RunHeadless(window, std::cerr);
+  }
   if (!o.once) {
     return qt::RunWindow(argc, argv, paths, [&](FormControl& qt_form, CommonDialog& qt_dialog) {
       return FmTallixParts{engine,         host_files,        paths,
                            qt_form,        qt_dialog,         transfer,
                            clock,          parts.date_format, parts.command_line,
-                           parts.log_path, parts.ftp_host,    parts.ftp_account};
+                           parts.log_path, parts.ftp_host,    parts.ftp_account,
+                           password};
     });
   }
   FmTallix window(parts);
   try {
     window.Form_Activate();
-  } catch (const RunTimeError& e) {
-    std::cerr << "Tallix could not start: error " << e.Number << ": " << e.Description << "\n";
-    return 1;
   } catch (const std::exception& e) {
-    std::cerr << "Tallix could not start: " << e.what() << "\n";
+    std::cerr << StartUpReport(e) << "\n";
     return 1;
   }
-  std::cout << "Database: " << window.s.BWSPath << "\n"
-            << "Caption: " << form.Caption() << "\n"
-            << "Page: " << paths.ToHost(kPagePath) << "\n";
-  return 0;
+  return ReportOnce(window, transfer, paths.ToHost(kPagePath));
 }

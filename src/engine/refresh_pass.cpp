@@ -58,28 +58,50 @@ void NoteBadRows(RefreshContext& c, const std::vector<std::string>& lines) {
   c.bad_rows = std::move(now);
 }
 
-void Pass(RefreshContext& c) {
+// Logs a failure once per streak: the same failure pass after pass is told once.
+void NoteFailure(RefreshContext& c, const std::string& what, int number,
+                 const std::string& description) {
+  const std::string failure = what + ": Error " + std::to_string(number) + ": " + description;
+  c.page_failure = failure;
+  if (failure == c.last_failure) return;
+  c.last_failure = failure;
+  c.log.WriteLog(failure);
+}
+
+// True when the pass went through without a failure of the page.
+bool Pass(RefreshContext& c) {
   SessionState& s = c.s;
   std::vector<std::string> bad_rows = ReadPlayerNumbers(s, *s.BWSDatabase, c.Timer1);
   const ReceivedDataRead read = ReadReceivedData(s, *s.BWSDatabase);
   bad_rows.insert(bad_rows.end(), read.bad_rows.begin(), read.bad_rows.end());
   NoteBadRows(c, bad_rows);
-  if (!read.had_rows) return;
+  if (!read.had_rows) {
+    c.page_failure = "no results in ReceivedData yet";
+    return true;
+  }
   CalculateRankings(s, c.log);
   c.form.SetCaption("Rankings:  " + s.SessionTitle + "; Round " +
                     NumberText(static_cast<long long>(read.CurrentRound)));
   c.GridRank.RemoveAll();
-  if (s.NSPairCount == 0) return;
+  if (s.NSPairCount == 0) {
+    c.page_failure = "no north-south pair seated in round 1";
+    return true;
+  }
   if (s.RoundSeconds > 0) AdvanceRoundClock(c);
-  ShowRankings(s, c.GridRank, c.Inet1, c.form.Caption(), c.template_host_path, c.page_host_path);
+  FillRankingGrid(s, c.GridRank);
+  // A page that cannot be written or sent ends only the page's part of the
+  // pass: the screen's font sizing must not wait for a template.
+  bool page_ok = true;
+  try {
+    PublishPage(c.GridRank, c.Inet1, s.TwoFields, c.form.Caption(), c.template_host_path,
+                c.page_host_path);
+    c.page_written = true;
+  } catch (const RunTimeError& e) {
+    NoteFailure(c, "Page failed", e.Number, e.Description);
+    page_ok = false;
+  }
   if (!s.FontSized) SizeFont(c);
-}
-
-void NoteFailure(RefreshContext& c, int number, const std::string& description) {
-  const std::string failure = "Error " + std::to_string(number) + ": " + description;
-  if (failure == c.last_failure) return;
-  c.last_failure = failure;
-  c.log.WriteLog("Refresh failed: " + failure);
+  return page_ok;
 }
 
 }  // namespace
@@ -91,14 +113,15 @@ Colour ClockColour(int seconds_remaining) {
 }
 
 void GetBWSData(RefreshContext& c) {
+  c.page_written = false;
+  c.page_failure.clear();
   try {
     if (!c.s.BWSDatabase) throw RunTimeError(91, "Object variable not set");
-    Pass(c);
-    c.last_failure.clear();
+    if (Pass(c)) c.last_failure.clear();
   } catch (const RunTimeError& e) {
-    NoteFailure(c, e.Number, e.Description);
+    NoteFailure(c, "Refresh failed", e.Number, e.Description);
   } catch (const std::exception& e) {
-    NoteFailure(c, 51, e.what());
+    NoteFailure(c, "Refresh failed", 51, e.what());
   }
   c.Timer1.SetEnabled(true);
 }

@@ -30,6 +30,9 @@ struct RefreshContext {
   std::string last_failure;
   // The rows left out of the last pass, so each is logged once while it stays bad.
   std::set<std::string> bad_rows = {};
+  // How the last pass ended for the page: written, or the reason it was not.
+  bool page_written = false;
+  std::string page_failure = {};
 };
 
 void GetBWSData(RefreshContext& c);

@@ -51,6 +51,11 @@ class RedrawSuspended {
 
 void ShowRankings(SessionState& s, Grid& grid, Transfer& inet, const std::string& caption,
                   const std::string& template_host_path, const std::string& page_host_path) {
+  FillRankingGrid(s, grid);
+  PublishPage(grid, inet, s.TwoFields, caption, template_host_path, page_host_path);
+}
+
+void FillRankingGrid(SessionState& s, Grid& grid) {
   const int tables = s.NumTables;
   const int n = s.TwoFields ? tables : 2 * tables;
   s.NSRankOrder.Clear();
@@ -85,8 +90,12 @@ void ShowRankings(SessionState& s, Grid& grid, Transfer& inet, const std::string
       grid.AddItem(row);
     }
   }
+}
 
-  grid.ExportToHtml(kExportHtml, kExportFlags, page_host_path, template_host_path, caption);
+void PublishPage(const Grid& grid, Transfer& inet, bool two_fields, const std::string& caption,
+                 const std::string& template_host_path, const std::string& page_host_path) {
+  grid.ExportToHtml(kExportHtml, kExportFlags, page_host_path, template_host_path,
+                    {caption, two_fields});
   inet.Execute("", kUploadCommand);
 }
 

@@ -101,6 +101,10 @@ struct SessionState {
   int32_t FormWidth = 0;
   int16_t SecondMonitorWidth = 0;
   int16_t SecondMonitorHeight = 0;
+  // Where the display monitor's top-left corner lies on the desktop, in
+  // pixels from the primary's.
+  int32_t SecondMonitorLeft = 0;
+  int32_t SecondMonitorTop = 0;
 
   // Database and support objects.
   std::shared_ptr<jet::Database> BWSDatabase;

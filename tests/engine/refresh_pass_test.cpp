@@ -106,6 +106,32 @@ TEST_F(RefreshPassTest, AFullPassSetsCaptionClockGridPageUploadAndFontOnce) {
   EXPECT_TRUE(timer.Enabled());
 }
 
+TEST_F(RefreshPassTest, APageThatCannotBeWrittenLeavesTheScreenToGoOn) {
+  AddResult(1, 1, 1, "4 H", "=");
+  fs::remove(ctx.template_host_path);
+  Pass();
+  Pass();
+  // The grid, the clock and the font as when the page is written.
+  EXPECT_EQ(grid.Rows(), 2);
+  EXPECT_EQ(grid.Font().Size, 18);
+  EXPECT_EQ(grid.RowHeight(), 575);
+  EXPECT_TRUE(s.FontSized);
+  EXPECT_TRUE(timer.Enabled());
+  EXPECT_FALSE(ctx.page_written);
+  EXPECT_TRUE(inet.commands.empty());  // no stale page goes out
+  const std::string failure = "Page failed: Error 53: File not found: " + ctx.template_host_path;
+  EXPECT_EQ(ctx.page_failure, failure);
+  EXPECT_EQ(std::count(log.lines.begin(), log.lines.end(), failure), 1);  // once per streak
+
+  fs::copy_file(fs::path(TALLIX_SOURCE_DIR) / "share" / "SPOOLTEMPL.HTM", ctx.template_host_path);
+  Pass();
+  EXPECT_TRUE(ctx.page_written);
+  EXPECT_EQ(inet.commands.size(), 1u);
+  fs::remove(ctx.template_host_path);
+  Pass();  // a new streak is told again
+  EXPECT_EQ(std::count(log.lines.begin(), log.lines.end(), failure), 2);
+}
+
 TEST_F(RefreshPassTest, ClockBarColourAndSize) {
   AddResult(1, 1, 1, "4 H", "=");
   struct Case {

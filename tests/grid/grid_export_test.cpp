@@ -48,6 +48,13 @@ TEST_F(GridExport, FillsPlaceholdersEscapingEveryValue) {
             "<tr class=even>2:2/O&#39;Neil/50.00 none</tr>\n"
             "{{nosuch}} {{#cell1}}outside a row{{/cell1}}");
 
+  // Which lists the halves hold: two rankings, or one running on.
+  Write(Path("f.htm"), "{{#twofields}}NS|EW{{/twofields}}{{^twofields}}one{{/twofields}}");
+  g.ExportToHtml(1, 7, Path("page.htm"), Path("f.htm"), {"c", true});
+  EXPECT_EQ(Read(Path("page.htm")), "NS|EW");
+  g.ExportToHtml(1, 7, Path("page.htm"), Path("f.htm"), {"c", false});
+  EXPECT_EQ(Read(Path("page.htm")), "one");
+
   // Without the format and heading flags the stored texts go out as they are.
   g.ExportToHtml(1, 4, Path("page.htm"), Path("t.htm"), "c");
   EXPECT_NE(Read(Path("page.htm")).find("[||] n=2"), std::string::npos);

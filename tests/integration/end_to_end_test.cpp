@@ -23,51 +23,20 @@ namespace {
 
 using testing::DriveC;
 using testing::json;
+using testing::Mitchell3;
+using testing::MitchellResults;
 using testing::Seat;
 
 const DateTime kStart = MakeDateTime(2026, 12, 11, 19, 30, 0);
 const char* kToday = "11/12/2026";
-
-// Three-table Mitchell, three rounds of two boards: north-south pairs stay,
-// east-west pairs move up a table and boards down a table each round.
-std::vector<Seat> Mitchell3() {
-  std::vector<Seat> seats;
-  for (int r = 1; r <= 3; ++r) {
-    for (int t = 1; t <= 3; ++t) {
-      const int set = ((t - r) % 3 + 3) % 3;
-      seats.push_back({t, r, t, (t + r - 2) % 3 + 1, 2 * set + 1, 2 * set + 2});
-    }
-  }
-  return seats;
-}
-
-// On boards 1 to 5 pair 1 north-south scores best, pair 3 worst; board 6
-// goes pair 3, pair 1, pair 2.
-const char* MitchellResult(int board, int ns) {
-  static const char* kBest[] = {"+1", "=", "-1"};
-  const int place = board == 6 ? (ns == 3 ? 0 : ns == 1 ? 1 : 2) : ns - 1;
-  return kBest[place];
-}
-
-json MitchellResults(int first_round, int last_round) {
-  json rows = json::array();
-  int id = first_round * 100;
-  for (const Seat& s : Mitchell3()) {
-    if (s.round < first_round || s.round > last_round) continue;
-    for (int b = s.low; b <= s.high; ++b) {
-      rows.push_back(testing::Result(++id, s.table, s.round, b, s.ns, s.ew, "N", "4 S",
-                                     MitchellResult(b, s.ns)));
-    }
-  }
-  return rows;
-}
 
 class EndToEndTest : public ::testing::Test {
  protected:
   void Start(const std::string& command_line = "") {
     window = std::make_unique<FmTallix>(FmTallixParts{engine, host_files, paths, form, dialog, inet,
                                                       clock, HostDateFormat{"%d/%m/%Y", "%H:%M:%S"},
-                                                      command_line, drive.Host("TallixLog.txt")});
+                                                      command_line, drive.Host("TallixLog.txt"),
+                                                      ftp_host});
     window->Form_Activate();
   }
   void WriteSession(const std::string& name, const json& session) {
@@ -108,6 +77,7 @@ class EndToEndTest : public ::testing::Test {
   MemoryForm form;
   MemoryDialog dialog;
   MemoryTransfer inet;
+  std::string ftp_host = "127.0.0.1";
   std::unique_ptr<FmTallix> window;
 };
 
@@ -126,7 +96,9 @@ TEST_F(EndToEndTest, TwoFieldMitchellPartThenFullyPlayedWithNamesArrivingBetween
   EXPECT_TRUE(window->s.TwoFields);
   EXPECT_EQ(window->s.Top, 4);
   EXPECT_EQ(form.Caption(), "Rankings:  Thursday Pairs ; Round 1");
-  EXPECT_EQ(inet.URL, "FTP://localhost");
+  EXPECT_EQ(inet.URL, "FTP://127.0.0.1");
+  EXPECT_EQ(inet.UserName, "127.0.0.1|tallix");
+  EXPECT_EQ(inet.Password, "qoradu");
   // One result a board so far: half the top each way.
   ASSERT_EQ(window->GridRank.Rows(), 3);
   EXPECT_EQ(Row(0), (std::vector<std::string>{"1", "1", "Ann & Bob Smith", "50", "", "1", "1",
@@ -192,6 +164,23 @@ TEST_F(EndToEndTest, OneFieldHowellRanksEveryPairInOneList) {
             (std::vector<std::string>{"2", "4", "Ola Berg & ", "62.5", "", "4", "2", "", "37.5"}));
   EXPECT_TRUE(Logged("1,NS1,3,8,37.5,EW2,3,8,37.5"));
   EXPECT_TRUE(Logged("2,NS3,5,8,62.5,EW4,5,8,62.5"));
+}
+
+TEST_F(EndToEndTest, WithoutAnFtpHostPublishingIsOffAndTheLogSaysSoOnce) {
+  json session = testing::SessionJson(3, "Club Session", Mitchell3());
+  session["ReceivedData"] = MitchellResults(1, 1);
+  WriteSession("off.bws", session);
+  LogOpens("off.bws");
+  ftp_host = "";
+  Start();
+  window->Timer1_Timer();
+  EXPECT_TRUE(window->PageWritten());
+  EXPECT_EQ(inet.URL, "");
+  const auto m = Messages();
+  EXPECT_EQ(
+      std::count(m.begin(), m.end(),
+                 "Publishing is off: no FTP host given (--ftp-host); the page is only written"),
+      1);
 }
 
 TEST_F(EndToEndTest, ABadRowIsLeftOutNamedOnceAndTheDisplayGoesOn) {

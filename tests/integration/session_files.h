@@ -68,6 +68,40 @@ inline json Name(int table, const char* direction, const char* name, const std::
           {"Name", name}, {"Updated", true}, {"TimeLog", timelog},     {"Processed", false}};
 }
 
+// Three-table Mitchell, three rounds of two boards: north-south pairs stay,
+// east-west pairs move up a table and boards down a table each round.
+inline std::vector<Seat> Mitchell3() {
+  std::vector<Seat> seats;
+  for (int r = 1; r <= 3; ++r) {
+    for (int t = 1; t <= 3; ++t) {
+      const int set = ((t - r) % 3 + 3) % 3;
+      seats.push_back({t, r, t, (t + r - 2) % 3 + 1, 2 * set + 1, 2 * set + 2});
+    }
+  }
+  return seats;
+}
+
+// On boards 1 to 5 pair 1 north-south scores best, pair 3 worst; board 6
+// goes pair 3, pair 1, pair 2.
+inline const char* MitchellResult(int board, int ns) {
+  static const char* kBest[] = {"+1", "=", "-1"};
+  const int place = board == 6 ? (ns == 3 ? 0 : ns == 1 ? 1 : 2) : ns - 1;
+  return kBest[place];
+}
+
+inline json MitchellResults(int first_round, int last_round) {
+  json rows = json::array();
+  int id = first_round * 100;
+  for (const Seat& s : Mitchell3()) {
+    if (s.round < first_round || s.round > last_round) continue;
+    for (int b = s.low; b <= s.high; ++b) {
+      rows.push_back(
+          Result(++id, s.table, s.round, b, s.ns, s.ew, "N", "4 S", MitchellResult(b, s.ns)));
+    }
+  }
+  return rows;
+}
+
 // A folder standing for drive C: with C:\Bridgemate\SPOOLTEMPL.HTM.
 class DriveC {
  public:

@@ -1,7 +1,7 @@
 #pragma once
 // One QApplication for a whole test program, on the offscreen platform with
-// two 96-dpi screens side by side: A (1920 x 1080, primary) and B to its
-// right (1280 x 1024).
+// two 96-dpi screens: A (1920 x 1080, primary) and B (1280 x 1024), side by
+// side with A at 0, 0 unless TALLIX_TEST_SCREENS="ax,ay,bx,by" places them.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -9,6 +9,7 @@
 #include <QDeadlineTimer>
 #include <QTimer>
 #include <QWidget>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -24,10 +25,16 @@ class QtApp : public ::testing::Environment {
     folder_ = std::filesystem::temp_directory_path() / ("tallix_qt_" + std::to_string(getpid()));
     std::filesystem::create_directories(folder_);
     const auto config = folder_ / "screens.json";
+    int ax = 0, ay = 0, bx = 1920, by = 0;
+    if (const char* placed = std::getenv("TALLIX_TEST_SCREENS"))
+      std::sscanf(placed, "%d,%d,%d,%d", &ax, &ay, &bx, &by);
+    // The first screen listed is the primary.
     std::ofstream(config) << R"({"screens": [
-      {"name": "A", "x": 0, "y": 0, "width": 1920, "height": 1080,
+      {"name": "A", "x": )"
+                          << ax << R"(, "y": )" << ay << R"(, "width": 1920, "height": 1080,
        "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1},
-      {"name": "B", "x": 1920, "y": 0, "width": 1280, "height": 1024,
+      {"name": "B", "x": )"
+                          << bx << R"(, "y": )" << by << R"(, "width": 1280, "height": 1024,
        "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})";
     setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config.string()).c_str(), 1);
     static int argc = 1;

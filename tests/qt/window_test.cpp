@@ -3,10 +3,14 @@
 // the control software's log under a temporary drive C:.
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QStyle>
 #include <filesystem>
+#include <fstream>
+#include <thread>
 
 #include "platform/qt/bar_view.h"
 #include "platform/qt/grid_view.h"
@@ -55,7 +59,8 @@ TEST_F(WindowTest, StartsUpOnTheSecondScreenAndShowsTheRankings) {
 
   // Fitted to the second screen: the name columns share the extra width and
   // the clock bars lie over the filler column.
-  EXPECT_EQ(grid.geometry().size(), QSize(form.width(), form.height()));
+  EXPECT_EQ(grid.x() + grid.width(), form.width());
+  EXPECT_EQ(grid.height(), form.height());
   EXPECT_EQ(model.Column(2).Width, model.Column(7).Width);
   EXPECT_NEAR(grid.columnWidth(2), grid.columnWidth(7), 1);  // edges round, not widths
   EXPECT_GT(grid.columnWidth(2), 344);
@@ -70,11 +75,34 @@ TEST_F(WindowTest, StartsUpOnTheSecondScreenAndShowsTheRankings) {
   EXPECT_EQ(heading.stretch(), QFont::Unstretched);
   EXPECT_TRUE(heading.bold());
   EXPECT_EQ(heading.pointSizeF(), 12);
+  // Every caption fits its column, "Posn" in its narrow design column too.
+  const int margins =
+      2 * grid.style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, grid.horizontalHeader());
+  for (int k = 0; k < 9; ++k) {
+    const QTableWidgetItem* caption = grid.horizontalHeaderItem(k);
+    const QFont font = caption->font().resolve(grid.horizontalHeader()->font());
+    EXPECT_LE(QFontMetrics(font).horizontalAdvance(caption->text()) + margins, grid.columnWidth(k))
+        << caption->text().toStdString();
+    EXPECT_EQ(font.pointSizeF(), 12);
+  }
 
   // The refresh cycle runs, and the page was written.
   EXPECT_TRUE(window.Window().Timer1.Enabled());
   EXPECT_TRUE(fs::exists(drive_c / "Bridgemate" / "RankingTable.htm"));
   EXPECT_EQ(transfer.commands.size(), 1u);
+}
+
+TEST_F(WindowTest, TheUploadsOutcomeToldOnItsThreadIsLoggedThroughTheEventLoop) {
+  auto window = StartWindow();
+  ASSERT_TRUE(transfer.report);
+  auto logged = [&] {
+    std::ifstream in(LogPath());
+    return std::string(std::istreambuf_iterator<char>(in), {})
+               .find("Upload to ftp://127.0.0.1:2121 works again") != std::string::npos;
+  };
+  std::thread([&] { transfer.report("Upload to ftp://127.0.0.1:2121 works again"); }).join();
+  EXPECT_FALSE(logged());  // not from the upload's thread
+  EXPECT_TRUE(ProcessUntil(logged));
 }
 
 TEST_F(WindowTest, AFailedStartUpIsReportedWithNumberAndDescription) {
@@ -90,8 +118,12 @@ TEST_F(WindowTest, AFailedStartUpIsReportedWithNumberAndDescription) {
   const std::string err = testing::internal::GetCapturedStderr();
   ASSERT_TRUE(failed);
   ASSERT_EQ(reports.size(), 1);
-  EXPECT_EQ(reports[0], "Tallix could not start: error 53: File not found");
-  EXPECT_NE(err.find("Tallix could not start: error 53: File not found"), std::string::npos);
+  // The operator is told which file was looked for where, and what to do.
+  EXPECT_TRUE(reports[0].startsWith("Tallix could not start: error 53: File not found\n"));
+  EXPECT_TRUE(reports[0].contains((drive_c / "Bridgemate" / "BMProLog.log").c_str()));
+  EXPECT_TRUE(reports[0].contains("--drive-c"));
+  EXPECT_TRUE(reports[0].contains("/?"));
+  EXPECT_NE(err.find(reports[0].toStdString()), std::string::npos);
   EXPECT_FALSE(finished_ok);
   EXPECT_FALSE(window.StartedUp());
   EXPECT_FALSE(window.Window().Timer1.Enabled());

@@ -31,6 +31,14 @@ struct Layout {
     form.secondary_height = h * 15.0;
     s.SecondMonitorWidth = static_cast<int16_t>(w);
     s.SecondMonitorHeight = static_cast<int16_t>(h);
+    s.SecondMonitorLeft = w > 0 ? pw : 0;
+  }
+  // Moves the second display's corner to (x, y) pixels.
+  void SecondAt(int x, int y) {
+    s.SecondMonitorLeft = x;
+    s.SecondMonitorTop = y;
+    form.secondary_left = x * 15.0;
+    form.secondary_top = y * 15.0;
   }
   void Run() { GridRank_InitColProps(s, form, grid, remain, elapsed, log); }
 };
@@ -67,7 +75,9 @@ TEST(GridLayout, SecondDisplaySizesWindowGridColumnsAndBars) {
     EXPECT_EQ(l.form.Left(), k.primary_w * 15 + 5);
     EXPECT_EQ(l.form.Width(), 15.0 * k.w);
     EXPECT_EQ(l.form.Height(), 15.0 * k.h);
-    EXPECT_EQ(l.grid.Width(), 15.0 * k.w - l.form.border_x);
+    // From its design left edge the grid reaches the window's inner right edge.
+    EXPECT_EQ(l.grid.Left(), 115);
+    EXPECT_EQ(l.grid.Width(), 15.0 * k.w - l.form.border_x - 115);
     EXPECT_EQ(l.grid.Height(), 15.0 * k.h - l.form.border_y);
 
     const double growth = l.grid.Width() - 14865;
@@ -75,6 +85,7 @@ TEST(GridLayout, SecondDisplaySizesWindowGridColumnsAndBars) {
     EXPECT_EQ(l.grid.Column(7).Width, l.grid.Column(2).Width);
     // The columns together grow exactly as the grid does (design total 14775).
     EXPECT_EQ(l.grid.ColumnLeft(8) + l.grid.Column(8).Width, 14775 + growth);
+    EXPECT_LT(l.grid.Left() + l.grid.ColumnLeft(8) + l.grid.Column(8).Width, l.form.ScaleWidth());
 
     // Both bars cover the filler column from top to bottom; their tops stay.
     for (const PictureBox* bar : {&l.remain, &l.elapsed}) {
@@ -88,6 +99,33 @@ TEST(GridLayout, SecondDisplaySizesWindowGridColumnsAndBars) {
     ASSERT_EQ(l.log.lines.size(), 1u);
     EXPECT_EQ(l.log.lines[0], "InitColProps: FormHeight:" + NumberText(15.0f * k.h) +
                                   ", GridHeight:" + NumberText(15.0f * k.h - 420));
+  }
+}
+
+TEST(GridLayout, TheWindowFillsTheSecondDisplayWhereverItStands) {
+  struct Case {
+    const char* where;
+    int x, y;          // the second display's corner, pixels
+    double left, top;  // the window's, twips
+  };
+  // A 1280 x 1024 display beside a 1920 x 1080 primary. Right of it the
+  // window goes just past the primary's maximised width; elsewhere it takes
+  // the display's own corner.
+  for (const Case& k :
+       {Case{"right", 1920, 0, 28805, 0}, Case{"left", -1280, 0, -19200, 0},
+        Case{"above", 0, -1024, 0, -15360}, Case{"right, lower", 1920, 56, 28800, 840}}) {
+    SCOPED_TRACE(k.where);
+    Layout l;
+    l.Displays(1920, 1080, 1280, 1024);
+    l.SecondAt(k.x, k.y);
+    l.Run();
+    EXPECT_EQ(l.form.GetWindowState(), WindowState::Maximized);
+    EXPECT_EQ(l.form.Left(), k.left);
+    EXPECT_EQ(l.form.Top(), k.top);
+    EXPECT_EQ(l.form.Width(), 1280 * 15);
+    EXPECT_EQ(l.form.Height(), 1024 * 15);
+    EXPECT_EQ(l.s.FormWidth, 28800);
+    EXPECT_EQ(l.log.lines.size(), 1u);
   }
 }
 
@@ -108,8 +146,8 @@ TEST(GridLayout, OddGrowthKeepsTheHalfTwipAndA4KDisplayFits) {
     EXPECT_EQ(l.grid.Column(7).Width, l.grid.Column(2).Width);
     return l.grid.Column(2).Width;
   };
-  EXPECT_EQ(name_width(1280, 122), 5160 + 2106.5);   // growth 4213
-  EXPECT_EQ(name_width(3840, 120), 5160 + 21307.5);  // growth 42615: beyond 16 bits
+  EXPECT_EQ(name_width(1280, 121), 5160 + 2049.5);  // growth 4099
+  EXPECT_EQ(name_width(3840, 120), 5160 + 21250);   // growth 42500: beyond 16 bits
 }
 
 // ---- Val ----

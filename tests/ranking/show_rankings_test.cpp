@@ -202,13 +202,13 @@ TEST_F(ShowRankingsTest, TabsInANameStayInsideItsCell) {
   EXPECT_EQ(grid_.Cell(0, 8), "55");
 }
 
-// The default page, rendered by a real browser.
+// The default page, rendered by a real browser, for a two-field and a
+// one-field session, on a wide screen and on a phone.
 TEST_F(ShowRankingsTest, DefaultPageRendersInChromium) {
   if (!fs::exists("/usr/bin/chromium")) GTEST_SKIP() << "no /usr/bin/chromium";
   fs::copy_file(fs::path(TALLIX_SOURCE_DIR) / "share" / "SPOOLTEMPL.HTM", templ_,
                 fs::copy_options::overwrite_existing);
   s_.NumTables = 8;
-  s_.TwoFields = true;
   const char* ns_names[] = {"",
                             "Margaret Hollis & Peter Quint",
                             "<script>alert('x')</script> & Co",
@@ -235,8 +235,10 @@ TEST_F(ShowRankingsTest, DefaultPageRendersInChromium) {
     s_.NSPercent(p) = ns[p];
     s_.EWPercent(p) = ew[p];
     s_.TableEWPair(p) = static_cast<uint8_t>(p == 8 ? 0 : p);
+    // In one field the east-west pairs are numbered on from 9.
+    s_.NSPairName(p + 8) = ew_names[p];
+    s_.NSPercent(p + 8) = ew[p];
   }
-  ShowRankings(s_, grid_, inet_, "Rankings:  Thursday Pairs <Club>; Round 3", templ_, page_);
 
   const fs::path profile = dir_ / "profile";
   fs::create_directories(profile);
@@ -246,29 +248,53 @@ TEST_F(ShowRankingsTest, DefaultPageRendersInChromium) {
       "--disable-sync --user-data-dir=" +
       profile.string() + " ";
   const std::string url = "file://" + page_;
-  const fs::path dom = dir_ / "dom.html";
-  ASSERT_EQ(
-      std::system((chromium + "--dump-dom " + url + " >" + dom.string() + " 2>/dev/null").c_str()),
-      0);
-  const std::string text = Read(dom);
-  EXPECT_NE(text.find("<title>Rankings:  Thursday Pairs &lt;Club&gt;; Round 3</title>"),
-            std::string::npos);
-  EXPECT_NE(text.find("&lt;script&gt;alert('x')&lt;/script&gt; &amp; Co"), std::string::npos);
-  EXPECT_EQ(text.find("<script"), std::string::npos);  // the name stayed text
-  EXPECT_NE(text.find("Aiko Tanaka &amp; Lars Øberg"), std::string::npos);
-  EXPECT_NE(text.find(">100.00<"), std::string::npos);
-  EXPECT_NE(text.find(">.00<"), std::string::npos);
-  std::size_t rows = 0;
-  for (std::size_t at = 0; (at = text.find("<tr><td", at)) != std::string::npos; ++at) ++rows;
-  EXPECT_EQ(rows, 8u + 7u);  // table 8 has no east-west pair
+  struct Case {
+    bool two_fields;
+    std::vector<std::string> titles;
+    std::size_t rows;
+  };
+  const Case cases[] = {
+      {true, {"<caption>North-South</caption>", "<caption>East-West</caption>"}, 8 + 7},
+      {false, {"<caption>Ranking</caption>", "<caption class=\"continued\">Ranking</caption>"}, 16},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.two_fields ? "two fields" : "one field");
+    s_.TwoFields = c.two_fields;
+    ShowRankings(s_, grid_, inet_, "Rankings:  Thursday Pairs <Club>; Round 3", templ_, page_);
+    const fs::path dom = dir_ / "dom.html";
+    ASSERT_EQ(std::system(
+                  (chromium + "--dump-dom " + url + " >" + dom.string() + " 2>/dev/null").c_str()),
+              0);
+    const std::string text = Read(dom);
+    EXPECT_NE(text.find("<title>Rankings:  Thursday Pairs &lt;Club&gt;; Round 3</title>"),
+              std::string::npos);
+    EXPECT_NE(text.find("&lt;script&gt;alert('x')&lt;/script&gt; &amp; Co"), std::string::npos);
+    EXPECT_EQ(text.find("<script"), std::string::npos);  // the name stayed text
+    EXPECT_NE(text.find("Aiko Tanaka &amp; Lars Øberg"), std::string::npos);
+    EXPECT_NE(text.find(">100.00<"), std::string::npos);
+    EXPECT_NE(text.find(">.00<"), std::string::npos);
+    // Each half under its own title, in the page's order.
+    const std::size_t left = text.find(c.titles[0]), right = text.find(c.titles[1]);
+    EXPECT_NE(left, std::string::npos) << text;
+    EXPECT_NE(right, std::string::npos) << text;
+    EXPECT_LT(left, right);
+    EXPECT_EQ(text.find("{{"), std::string::npos);
+    std::size_t rows = 0;
+    for (std::size_t at = 0; (at = text.find("<tr><td", at)) != std::string::npos; ++at) ++rows;
+    EXPECT_EQ(rows, c.rows);  // in two fields table 8 has no east-west pair
 
-  const fs::path shot = fs::path(TALLIX_BINARY_DIR) / "ranking_page.png";
-  fs::remove(shot);
-  ASSERT_EQ(std::system((chromium + "--screenshot=" + shot.string() + " --window-size=1280,900 " +
-                         url + " >/dev/null 2>&1")
-                            .c_str()),
-            0);
-  EXPECT_GT(fs::file_size(shot), 10000u);
+    for (const char* size : {"1280,900", "375,800"}) {
+      const fs::path shot = fs::path(TALLIX_BINARY_DIR) /
+                            (std::string("ranking_page_") + (c.two_fields ? "two_" : "one_") +
+                             std::string(size).substr(0, std::string(size).find(',')) + ".png");
+      fs::remove(shot);
+      ASSERT_EQ(std::system((chromium + "--screenshot=" + shot.string() + " --window-size=" + size +
+                             " " + url + " >/dev/null 2>&1")
+                                .c_str()),
+                0);
+      EXPECT_GT(fs::file_size(shot), 10000u) << size;
+    }
+  }
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 // tallix_snapshot: starts the real window on a session under a drive C:,
 // with two offscreen monitors side by side (1920 x 1080 primary, a second
-// one to its right), lets start-up and the first pass run, and saves what
-// the window draws as a PNG.
-//   tallix_snapshot --drive-c DIR [--second WxH] OUT.png
+// one to its right; or the primary alone with --second none), lets
+// start-up and the first pass run, and saves what the window draws as a PNG.
+//   tallix_snapshot --drive-c DIR [--second WxH|none] OUT.png
 #include <unistd.h>
 
 #include <QApplication>
@@ -29,18 +29,24 @@
 
 namespace {
 
-const char kUsage[] = "usage: tallix_snapshot --drive-c DIR [--second WxH] OUT.png\n";
+const char kUsage[] = "usage: tallix_snapshot --drive-c DIR [--second WxH|none] OUT.png\n";
 
-// The offscreen platform's monitors; Xvfb would show Qt only one.
+// The offscreen platform's monitors (Xvfb would show Qt only one); no
+// second one when its width is 0.
 std::filesystem::path WriteScreens(int second_width, int second_height) {
   const auto path = std::filesystem::temp_directory_path() /
                     ("tallix_snapshot_screens_" + std::to_string(getpid()) + ".json");
-  std::ofstream(path) << R"({"screens": [
+  std::ofstream out(path);
+  out << R"({"screens": [
     {"name": "Primary", "x": 0, "y": 0, "width": 1920, "height": 1080,
-     "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1},
+     "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1})";
+  if (second_width > 0) {
+    out << R"(,
     {"name": "Second", "x": 1920, "y": 0, "width": )"
-                      << second_width << R"(, "height": )" << second_height << R"(,
-     "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})";
+        << second_width << R"(, "height": )" << second_height << R"(,
+     "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1})";
+  }
+  out << "]}";
   return path;
 }
 
@@ -54,6 +60,9 @@ int main(int argc, char** argv) {
     const std::string a = argv[i];
     if (a == "--drive-c" && i + 1 < argc) {
       drive_c = argv[++i];
+    } else if (a == "--second" && i + 1 < argc && std::string(argv[i + 1]) == "none") {
+      ++i;
+      second_width = second_height = 0;
     } else if (a == "--second" && i + 1 < argc) {
       if (std::sscanf(argv[++i], "%dx%d", &second_width, &second_height) != 2 ||
           second_width <= 0 || second_height <= 0) {

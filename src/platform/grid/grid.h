@@ -69,12 +69,22 @@ class Grid {
   void SetForeColorEven(Colour c);
   void SetBackColorEven(Colour c);
 
+  // What the page says beside the rows: the window caption, and whether
+  // the halves hold two rankings (north-south, east-west) or one.
+  struct PageValues {
+    PageValues(std::string caption, bool two_fields = true)
+        : caption(std::move(caption)), two_fields(two_fields) {}
+    PageValues(const char* caption) : PageValues(std::string(caption)) {}
+    std::string caption;
+    bool two_fields;
+  };
+
   // Writes the grid's rows, in column order, into the template and stores
   // the page at `out_path`: written to a temporary file, then renamed over
-  // it. `caption` is the window caption. Raises a RunTimeError (53, 75)
-  // when the template cannot be read or the page cannot be written.
+  // it. Raises a RunTimeError (53, 75) when the template cannot be read or
+  // the page cannot be written.
   void ExportToHtml(int type, int flags, const std::string& out_path,
-                    const std::string& template_path, const std::string& caption) const;
+                    const std::string& template_path, const PageValues& values) const;
 
   std::function<void()> Changed;
 

@@ -168,7 +168,7 @@ void ReplaceFile(const std::string& path, const std::string& text) {
 }  // namespace
 
 void Grid::ExportToHtml(int type, int flags, const std::string& out_path,
-                        const std::string& template_path, const std::string& caption) const {
+                        const std::string& template_path, const PageValues& values) const {
   if (type != kExportHtml)
     throw RunTimeError(err::kInvalidCall, "Invalid procedure call or argument");
   const std::string page_template = ReadTemplate(template_path);
@@ -180,7 +180,9 @@ void Grid::ExportToHtml(int type, int flags, const std::string& out_path,
   const Lookup page = [&](const std::string& name, std::string& value) {
     int k = 0;
     if (name == "caption")
-      value = caption;
+      value = values.caption;
+    else if (name == "twofields")
+      value = values.two_fields ? "yes" : "";
     else if (name == "generated")
       value = generated;
     else if (name == "rowcount")

@@ -1,7 +1,10 @@
 #include "platform/qt/grid_view.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QStyle>
+#include <algorithm>
 
 #include "platform/qt/qt_form.h"
 #include "platform/qt/screen_fonts.h"
@@ -56,8 +59,14 @@ void GridView::Sync() {
   const GridFont& head = model_.HeadFont();
   const QFont head_font = ScreenFont(head.Name, head.Size, head.Bold, head.Italic);
   horizontalHeader()->setFont(head_font);
-  // The header paints with its items' font where they have one.
-  for (int k = 0; k < columns; ++k) horizontalHeaderItem(k)->setFont(head_font);
+  // The header paints with its items' font where they have one; a caption
+  // wider than its column is drawn narrower, in the same size and weight.
+  const int margins =
+      2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, horizontalHeader());
+  for (int k = 0; k < columns; ++k) {
+    QTableWidgetItem* heading = horizontalHeaderItem(k);
+    heading->setFont(FittedFont(head_font, heading->text(), columnWidth(k) - margins));
+  }
   const GridFont& cell = model_.Font();
   const QFont cell_font = ScreenFont(cell.Name, cell.Size, cell.Bold, cell.Italic);
   setFont(cell_font);
@@ -95,6 +104,18 @@ void GridView::keyPressEvent(QKeyEvent* e) {
   const int16_t code = VirtualKeyCode(e->key());
   if (code != 0 && KeyDown) KeyDown(code, ShiftMask(e->modifiers()));
   QTableWidget::keyPressEvent(e);
+}
+
+QFont FittedFont(const QFont& font, const QString& text, int width) {
+  const int natural = QFontMetrics(font).horizontalAdvance(text);
+  if (natural <= width || natural == 0) return font;
+  QFont narrow = font;
+  // Stretch goes by whole percent; step down until the text fits.
+  for (int stretch = std::max(50, 100 * width / natural); stretch >= 50; --stretch) {
+    narrow.setStretch(stretch);
+    if (QFontMetrics(narrow).horizontalAdvance(text) <= width) break;
+  }
+  return narrow;
 }
 
 }  // namespace tallix::qt

@@ -14,6 +14,9 @@ class QtForm;
 
 QColor ToQColor(Colour c);
 
+// The font, narrowed if need be so that the text fits in `width` pixels.
+QFont FittedFont(const QFont& font, const QString& text, int width);
+
 class GridView : public QTableWidget {
  public:
   // Placed in `form` (the model's lengths convert through its factors).

@@ -30,6 +30,13 @@ QScreen* ScreenMostUnder(const QRect& frame) {
   return QGuiApplication::primaryScreen();
 }
 
+// Where the primary screen's corner lies among Qt's coordinates (not always
+// at 0, 0: X places its leftmost screen there).
+QPoint Origin() {
+  const QScreen* primary = QGuiApplication::primaryScreen();
+  return primary ? primary->geometry().topLeft() : QPoint();
+}
+
 }  // namespace
 
 QtForm::QtForm(QWidget* parent) : QWidget(parent) {
@@ -88,7 +95,10 @@ int QtForm::PixelsY(double twips) const {
 }
 
 double QtForm::Left() const {
-  return Frame().x() * TwipsPerPixelX();
+  return (Frame().x() - Origin().x()) * TwipsPerPixelX();
+}
+double QtForm::Top() const {
+  return (Frame().y() - Origin().y()) * TwipsPerPixelY();
 }
 double QtForm::Width() const {
   return Frame().width() * TwipsPerPixelX();
@@ -99,7 +109,13 @@ double QtForm::Height() const {
 
 void QtForm::SetLeft(double twips) {
   QRect f = Frame();
-  f.moveLeft(PixelsX(twips));
+  f.moveLeft(PixelsX(twips) + Origin().x());
+  SetFrame(f);
+}
+
+void QtForm::SetTop(double twips) {
+  QRect f = Frame();
+  f.moveTop(PixelsY(twips) + Origin().y());
   SetFrame(f);
 }
 

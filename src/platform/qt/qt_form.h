@@ -1,8 +1,10 @@
 #pragma once
 // The window as a Qt top-level widget. Lengths are twips through the
-// screen's twips-per-pixel factors; maximising fills the work area of the
-// screen the window lies most on, at once, so the caller can read the new
-// size straight away as it could from the original toolkit.
+// screen's twips-per-pixel factors, positions counted from the primary
+// screen's top-left corner (as the monitor list counts them); maximising
+// fills the work area of the screen the window lies most on, at once, so
+// the caller can read the new size straight away as it could from the
+// original toolkit.
 #include <QRect>
 #include <QWidget>
 #include <functional>
@@ -21,6 +23,8 @@ class QtForm : public QWidget, public FormControl {
   void SetWindowState(WindowState state) override;
   double Left() const override;
   void SetLeft(double twips) override;
+  double Top() const override;
+  void SetTop(double twips) override;
   double Width() const override;
   void SetWidth(double twips) override;
   double Height() const override;

@@ -5,6 +5,7 @@
 #include <exception>
 #include <iostream>
 
+#include "app/start_up_report.h"
 #include "core/run_time_error.h"
 #include "platform/qt/bar_view.h"
 #include "platform/qt/grid_view.h"
@@ -16,22 +17,14 @@
 namespace tallix::qt {
 namespace {
 
-QString Report(const RunTimeError& e) {
-  return QString("Tallix could not start: error %1: %2")
-      .arg(e.Number)
-      .arg(QString::fromStdString(e.Description));
-}
-
 // Runs a start-up step; the report of its failure, "" when it succeeded.
 template <typename F>
 QString Attempt(F&& f) {
   try {
     f();
     return QString();
-  } catch (const RunTimeError& e) {
-    return Report(e);
   } catch (const std::exception& e) {
-    return QString("Tallix could not start: %1").arg(e.what());
+    return QString::fromStdString(StartUpReport(e));
   }
 }
 
@@ -56,6 +49,12 @@ TallixWindow::TallixWindow(const files::PathMap& paths, const PartsFactory& make
     Guarded("GridRank_KeyDown", [&] { fm_->GridRank_KeyDown(code, shift); });
   };
   form_->Activated = [this] { StartUp(); };
+  // The upload tells its outcome from its own thread: the line is written
+  // on the window's thread, as every other line of the log.
+  fm_->NoteArrived = [form = form_.get(), fm = fm_.get()] {
+    QMetaObject::invokeMethod(
+        form, [fm] { fm->DeliverNotes(); }, Qt::QueuedConnection);
+  };
 
   if (failed.isEmpty()) failed = Attempt([&] { fm_->GridRank_InitColProps(); });
   if (!failed.isEmpty()) failure_ = failed;

@@ -6,8 +6,11 @@ void MemoryForm::SetWindowState(WindowState s) {
   if (s == WindowState::Maximized && state_ != WindowState::Maximized) {
     normal_width_ = width_;
     normal_height_ = height_;
-    // A window left of the primary's right edge maximises on the primary.
-    const bool on_secondary = secondary_width > 0 && left_ >= primary_width;
+    // A window whose corner lies on the second display maximises there,
+    // anywhere else on the primary.
+    const double x = secondary_left.value_or(primary_width);
+    const bool on_secondary = secondary_width > 0 && left_ >= x && left_ < x + secondary_width &&
+                              top_ >= secondary_top && top_ < secondary_top + secondary_height;
     width_ = on_secondary ? secondary_width : primary_width;
     height_ = on_secondary ? secondary_height : primary_height;
   } else if (s == WindowState::Normal && state_ == WindowState::Maximized) {

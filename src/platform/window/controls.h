@@ -4,6 +4,7 @@
 // boxes and the timer are plain models that a toolkit view follows.
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,8 +26,11 @@ class FormControl {
   virtual void SetCaption(const std::string& caption) = 0;
   virtual WindowState GetWindowState() const = 0;
   virtual void SetWindowState(WindowState state) = 0;
+  // The outer edges, from the primary display's top-left corner.
   virtual double Left() const = 0;
   virtual void SetLeft(double twips) = 0;
+  virtual double Top() const = 0;
+  virtual void SetTop(double twips) = 0;
   virtual double Width() const = 0;
   virtual void SetWidth(double twips) = 0;
   virtual double Height() const = 0;
@@ -136,6 +140,8 @@ class MemoryForm : public FormControl {
   void SetWindowState(WindowState s) override;
   double Left() const override { return left_; }
   void SetLeft(double v) override { left_ = v; }
+  double Top() const override { return top_; }
+  void SetTop(double v) override { top_ = v; }
   double Width() const override { return width_; }
   void SetWidth(double v) override { width_ = v; }
   double Height() const override { return height_; }
@@ -148,10 +154,13 @@ class MemoryForm : public FormControl {
                        const std::string& default_text) override;
 
   // Test settings: the maximised size on the primary display and on the
-  // display right of it (twips), the frame's share of the size, and the
-  // answers the input box gives in turn (empty once they run out).
+  // second display (twips; the second lies right of the primary unless its
+  // corner is set), the frame's share of the size, and the answers the
+  // input box gives in turn (empty once they run out).
   double primary_width = 28800, primary_height = 16200;
   double secondary_width = 0, secondary_height = 0;
+  std::optional<double> secondary_left;
+  double secondary_top = 0;
   double border_x = 120, border_y = 420;
   double twips_per_pixel_x = 15, twips_per_pixel_y = 15;
   std::vector<std::string> answers;
@@ -163,7 +172,7 @@ class MemoryForm : public FormControl {
  private:
   std::string caption_;
   WindowState state_ = WindowState::Normal;
-  double left_ = 0, width_ = 11745 + 120, height_ = 8910 + 420;
+  double left_ = 0, top_ = 0, width_ = 11745 + 120, height_ = 8910 + 420;
   double normal_width_ = 0, normal_height_ = 0;
 };
 
