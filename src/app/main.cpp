@@ -1,7 +1,8 @@
 // Tallix: the live results display. Without options it opens the window on
 // the second monitor; --once runs the start-up and one refresh pass with no
 // display at all, writes and uploads the page, and exits; --headless runs the
-// refresh cycle with no display until SIGINT or SIGTERM.
+// refresh cycle with no display until SIGINT or SIGTERM. With --once,
+// --print-appendix prints the appendix before it exits.
 #include <unistd.h>
 
 #include <algorithm>
@@ -28,6 +29,7 @@
 #include "core/run_time_error.h"
 #include "platform/files/files.h"
 #include "platform/jet/mdb_engine.h"
+#include "platform/spreadsheet/office_spreadsheet.h"
 #include "platform/transfer/ftp_transfer.h"
 #include "platform/transfer/transfer.h"
 #include "ranking/show_rankings.h"
@@ -39,6 +41,8 @@ struct Options {
   bool headless = false;
   bool help = false;
   bool version = false;
+  bool print_appendix = false;
+  std::string appendix_layout = "standard";
   std::string drive_c;
   std::string ftp_host;
   std::string ftp_port = "21";
@@ -65,6 +69,13 @@ const OptionSpec kOptions[] = {
      "start up, run one refresh pass without a display, write and upload the\n"
      "page, say what happened; exit 0 only when all of it worked, else 3",
      [](Options& o, const std::string&) { o.once = true; }},
+    {"--print-appendix", nullptr,
+     "with --once: then print the appendix; exit 0 only when both sheets\n"
+     "were printed, else 4",
+     [](Options& o, const std::string&) { o.print_appendix = true; }},
+    {"--appendix-layout", "LAYOUT",
+     "the appendix template's layout: standard (default) or two-field",
+     [](Options& o, const std::string& v) { o.appendix_layout = v; }},
     {"--headless", nullptr, "the refresh cycle without a display, until SIGINT or SIGTERM",
      [](Options& o, const std::string&) { o.headless = true; }},
     {"--drive-c", "DIR", "the folder that stands for drive C: (default ~/.wine/drive_c)",
@@ -147,6 +158,9 @@ std::string ParseOptions(int argc, char** argv, Options& o) {
   if (!o.refresh_ms.empty() && (!o.headless || o.refresh_ms.size() > 6 ||
                                 o.refresh_ms.find_first_not_of("0123456789") != std::string::npos))
     return "--refresh-ms takes a number of milliseconds, with --headless";
+  if (o.print_appendix && !o.once) return "--print-appendix needs --once";
+  if (o.appendix_layout != "standard" && o.appendix_layout != "two-field")
+    return "--appendix-layout takes standard or two-field, not " + o.appendix_layout;
   return "";
 }
 
@@ -256,6 +270,9 @@ int main(int argc, char** argv) {
   }
   NoTransfer no_transfer;
   Transfer& transfer = ftp ? static_cast<Transfer&>(*ftp) : no_transfer;
+  spreadsheet::OfficeSpreadsheet office(ProgramFolder() + "/tallix_office");
+  const AppendixLayout layout =
+      o.appendix_layout == "two-field" ? AppendixLayout::kTwoField : AppendixLayout::kStandard;
 
   const LogLocation log = ChooseActivityLog(ProgramFolder(), o.log);
   if (!log.note.empty()) std::cerr << log.note << std::endl;
@@ -263,7 +280,7 @@ int main(int argc, char** argv) {
   FmTallixParts parts{engine,         host_files, paths,      form,
                       dialog,         transfer,   clock,      HostDateFormat::FromLocale(),
                       o.command_line, log.path,   o.ftp_host, o.ftp_account,
-                      password};
+                      password,       &office,    layout};
   if (o.headless) {
     FmTallix window(parts);
     return RunHeadless(
@@ -276,7 +293,7 @@ int main(int argc, char** argv) {
                            qt_form,        qt_dialog,         transfer,
                            clock,          parts.date_format, parts.command_line,
                            parts.log_path, parts.ftp_host,    parts.ftp_account,
-                           password};
+                           password,       &office,           layout};
     });
   }
   FmTallix window(parts);
@@ -286,5 +303,17 @@ int main(int argc, char** argv) {
     std::cerr << StartUpReport(e) << "\n";
     return 1;
   }
-  return ReportOnce(window, ftp.get(), paths.ToHost(kPagePath));
+  const int once = ReportOnce(window, ftp.get(), paths.ToHost(kPagePath));
+  if (!o.print_appendix) return once;
+  try {
+    window.PrintAppendix();
+  } catch (const RunTimeError& e) {
+    const std::string failure =
+        "Appendix failed: error " + std::to_string(e.Number) + ": " + e.Description;
+    window.WriteLog(failure);
+    std::cerr << failure << "\n";
+    return 4;
+  }
+  std::cout << "Appendix: printed\n";
+  return once;
 }
