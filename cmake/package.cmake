@@ -1,9 +1,14 @@
-# Installing, and the Debian package. `cmake --install` puts tallix in bin/,
+# Installing, and the Debian package. `cmake --install` puts tallix in bin/
+# (its window and FTP modules in lib/tallix/),
 # the page and appendix templates (everything in share/) in share/tallix/
 # and the README with its pictures in share/doc/tallix/. `cpack` in the
 # build folder makes tallix_VERSION_ARCH.deb, its dependencies found by
 # dpkg-shlibdeps plus what the program loads at run time.
 install(TARGETS tallix RUNTIME DESTINATION bin)
+# The window, loaded by tallix only when it opens one (see src/app/window_module.h).
+install(TARGETS tallix_window_module LIBRARY DESTINATION lib/tallix)
+# The FTP backend, loaded only when publishing is on (see src/platform/transfer/ftp_transfer.h).
+install(TARGETS tallix_ftp_module LIBRARY DESTINATION lib/tallix)
 install(DIRECTORY share/ DESTINATION share/tallix)
 install(FILES README.md DESTINATION share/doc/tallix)
 install(DIRECTORY docs/ DESTINATION share/doc/tallix/docs FILES_MATCHING PATTERN "*.png")

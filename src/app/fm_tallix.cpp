@@ -136,7 +136,12 @@ void FmTallix::GridRank_KeyDown(int16_t KeyCode, int16_t Shift) {
 }
 
 void FmTallix::PrintAppendix() {
-  WriteLog("PrintAppendix: the appendix is not available");
+  if (parts_.workbook == nullptr) {
+    throw RunTimeError(spreadsheet::kCannotCreateObject,
+                       "ActiveX component can't create object: no spreadsheet application");
+  }
+  tallix::PrintAppendix(s, *parts_.workbook, parts_.paths.ToHost(kAppendixTemplatePath),
+                        parts_.appendix_layout);
 }
 
 void FmTallix::Timer1_Timer() {

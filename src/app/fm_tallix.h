@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/activity_log.h"
+#include "appendix/print_appendix.h"
 #include "core/clock.h"
 #include "core/date_time.h"
 #include "engine/refresh_pass.h"
@@ -16,6 +17,7 @@
 #include "platform/grid/grid.h"
 #include "platform/jet/database.h"
 #include "platform/screens/screens.h"
+#include "platform/spreadsheet/spreadsheet.h"
 #include "platform/transfer/transfer.h"
 #include "platform/window/controls.h"
 #include "session/session_state.h"
@@ -37,6 +39,8 @@ struct FmTallixParts {
   std::string ftp_host = {};  // "" switches publishing off
   std::string ftp_account = "tallix";
   std::string ftp_password = "qoradu";
+  spreadsheet::Spreadsheet* workbook = nullptr;  // none: the appendix cannot be printed
+  AppendixLayout appendix_layout = AppendixLayout::kStandard;
 };
 
 class FmTallix {
@@ -58,7 +62,7 @@ class FmTallix {
   // A key on the grid: Windows virtual-key code and shift mask (1 Shift,
   // 2 Ctrl, 4 Alt).
   void GridRank_KeyDown(int16_t KeyCode, int16_t Shift);
-  // Prints the appendix; until the workbook exists it only says so in the log.
+  // Fills and prints the appendix workbook; a failure is passed on.
   void PrintAppendix();
   // Each tick: disable the timer, run a pass (which re-enables it).
   void Timer1_Timer();

@@ -41,13 +41,14 @@ void BlockStopSignals() {
   pthread_sigmask(SIG_BLOCK, &set, nullptr);
 }
 
-int RunHeadless(FmTallix& window, std::ostream& err) {
+int RunHeadless(FmTallix& window, std::ostream& err, std::chrono::milliseconds interval) {
   // The timer fires Interval ms after it was last enabled or changed, as a
   // window's timer does.
   std::optional<Steady::time_point> due;
   window.Timer1.Changed = [&] {
     if (window.Timer1.Enabled()) {
-      due = Steady::now() + std::chrono::milliseconds(window.Timer1.Interval());
+      due = Steady::now() +
+            (interval.count() > 0 ? interval : std::chrono::milliseconds(window.Timer1.Interval()));
     } else {
       due.reset();
     }

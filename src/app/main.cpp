@@ -1,10 +1,12 @@
 // Tallix: the live results display. Without options it opens the window on
 // the second monitor; --once runs the start-up and one refresh pass with no
 // display at all, writes and uploads the page, and exits; --headless runs the
-// refresh cycle with no display until SIGINT or SIGTERM.
+// refresh cycle with no display until SIGINT or SIGTERM. With --once,
+// --print-appendix prints the appendix before it exits.
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <clocale>
 #include <cstdio>
 #include <cstring>
@@ -19,14 +21,16 @@
 #include "app/headless.h"
 #include "app/log_location.h"
 #include "app/mapped_engine.h"
+#include "app/program_module.h"
 #include "app/start_up_report.h"
 #include "app/terminal_dialog.h"
+#include "app/window_module.h"
 #include "core/clock.h"
 #include "core/run_time_error.h"
 #include "platform/files/files.h"
 #include "platform/jet/mdb_engine.h"
-#include "platform/qt/run_window.h"
-#include "platform/transfer/curl_transfer.h"
+#include "platform/spreadsheet/office_spreadsheet.h"
+#include "platform/transfer/ftp_transfer.h"
 #include "platform/transfer/transfer.h"
 #include "ranking/show_rankings.h"
 
@@ -37,6 +41,8 @@ struct Options {
   bool headless = false;
   bool help = false;
   bool version = false;
+  bool print_appendix = false;
+  std::string appendix_layout = "standard";
   std::string drive_c;
   std::string ftp_host;
   std::string ftp_port = "21";
@@ -45,6 +51,7 @@ struct Options {
   std::string ftp_tls = "try";
   std::string ftp_ca;
   std::string log;
+  std::string refresh_ms;    // tests: the refresh interval of --headless in ms
   std::string command_line;  // everything that is not one of our options
 };
 
@@ -62,6 +69,13 @@ const OptionSpec kOptions[] = {
      "start up, run one refresh pass without a display, write and upload the\n"
      "page, say what happened; exit 0 only when all of it worked, else 3",
      [](Options& o, const std::string&) { o.once = true; }},
+    {"--print-appendix", nullptr,
+     "with --once: then print the appendix; exit 0 only when both sheets\n"
+     "were printed, else 4",
+     [](Options& o, const std::string&) { o.print_appendix = true; }},
+    {"--appendix-layout", "LAYOUT",
+     "the appendix template's layout: standard (default) or two-field",
+     [](Options& o, const std::string& v) { o.appendix_layout = v; }},
     {"--headless", nullptr, "the refresh cycle without a display, until SIGINT or SIGTERM",
      [](Options& o, const std::string&) { o.headless = true; }},
     {"--drive-c", "DIR", "the folder that stands for drive C: (default ~/.wine/drive_c)",
@@ -84,6 +98,8 @@ const OptionSpec kOptions[] = {
      "the activity log (default TallixLog.txt beside the program, or\n"
      "~/.local/state/tallix/TallixLog.txt when that folder cannot be written)",
      [](Options& o, const std::string& v) { o.log = v; }},
+    {"--refresh-ms", "N", "with --headless, for tests: refresh every N ms",
+     [](Options& o, const std::string& v) { o.refresh_ms = v; }},
     {"--version", nullptr, "print the version and exit",
      [](Options& o, const std::string&) { o.version = true; }},
     {"--help", nullptr, "print this text and exit (also -h)",
@@ -139,6 +155,12 @@ std::string ParseOptions(int argc, char** argv, Options& o) {
   if (o.ftp_tls != "try" && o.ftp_tls != "require" && o.ftp_tls != "off")
     return "--ftp-tls takes try, require or off, not " + o.ftp_tls;
   if (o.once && o.headless) return "--once and --headless exclude each other";
+  if (!o.refresh_ms.empty() && (!o.headless || o.refresh_ms.size() > 6 ||
+                                o.refresh_ms.find_first_not_of("0123456789") != std::string::npos))
+    return "--refresh-ms takes a number of milliseconds, with --headless";
+  if (o.print_appendix && !o.once) return "--print-appendix needs --once";
+  if (o.appendix_layout != "standard" && o.appendix_layout != "two-field")
+    return "--appendix-layout takes standard or two-field, not " + o.appendix_layout;
   return "";
 }
 
@@ -151,21 +173,27 @@ bool ReadPassword(const std::string& path, std::string& password) {
   return !password.empty();
 }
 
-std::unique_ptr<tallix::Transfer> MakeTransfer(const Options& o,
-                                               const tallix::files::PathMap& paths) {
+// Publishing off: no FTP backend (nullptr, `error` empty). On: the backend
+// from its module, or nullptr with `error` saying why it could not be loaded.
+std::unique_ptr<tallix::FtpTransfer> MakeFtpTransfer(const Options& o,
+                                                     const tallix::files::PathMap& paths,
+                                                     std::string& error) {
   using namespace tallix;
-  if (o.ftp_host.empty()) return std::make_unique<NoTransfer>();
+  if (o.ftp_host.empty()) return nullptr;
   FtpSettings settings;
   settings.port = std::stoi(o.ftp_port);
   settings.tls = o.ftp_tls == "off"       ? FtpTls::Off
                  : o.ftp_tls == "require" ? FtpTls::Require
                                           : FtpTls::Try;
   settings.ca_file = o.ftp_ca;
-  return std::make_unique<CurlTransfer>(paths, settings);
+  using Make = FtpTransfer* (*)(const files::PathMap*, const FtpSettings*);
+  auto make = reinterpret_cast<Make>(
+      ProgramModuleEntry("libtallix_ftp.so", "tallix_make_ftp_transfer", error));
+  return std::unique_ptr<FtpTransfer>(make ? make(&paths, &settings) : nullptr);
 }
 
 // --once: what became of the page, on standard output; the exit status.
-int ReportOnce(tallix::FmTallix& window, tallix::Transfer& transfer, const std::string& page) {
+int ReportOnce(tallix::FmTallix& window, tallix::FtpTransfer* ftp, const std::string& page) {
   using namespace tallix;
   std::cout << "Database: " << window.s.BWSPath << "\n"
             << "Caption: " << window.Form().Caption() << "\n";
@@ -174,7 +202,6 @@ int ReportOnce(tallix::FmTallix& window, tallix::Transfer& transfer, const std::
     return 3;
   }
   std::cout << "Page: written: " << page << "\n";
-  auto* ftp = dynamic_cast<CurlTransfer*>(&transfer);
   if (!ftp) {
     std::cout << "Upload: off (no --ftp-host given)\n";
     return 0;
@@ -234,8 +261,18 @@ int main(int argc, char** argv) {
   SystemClock clock;
   MemoryForm form;
   TerminalDialog dialog;
-  const std::unique_ptr<Transfer> upload = MakeTransfer(o, paths);
-  Transfer& transfer = *upload;
+  std::string module_error;
+  const std::unique_ptr<FtpTransfer> ftp = MakeFtpTransfer(o, paths, module_error);
+  if (!ftp && !module_error.empty()) {
+    std::cerr << "Tallix could not start: the FTP module could not be loaded: " << module_error
+              << "\n";
+    return 1;
+  }
+  NoTransfer no_transfer;
+  Transfer& transfer = ftp ? static_cast<Transfer&>(*ftp) : no_transfer;
+  spreadsheet::OfficeSpreadsheet office(ProgramFolder() + "/tallix_office");
+  const AppendixLayout layout =
+      o.appendix_layout == "two-field" ? AppendixLayout::kTwoField : AppendixLayout::kStandard;
 
   const LogLocation log = ChooseActivityLog(ProgramFolder(), o.log);
   if (!log.note.empty()) std::cerr << log.note << std::endl;
@@ -243,18 +280,20 @@ int main(int argc, char** argv) {
   FmTallixParts parts{engine,         host_files, paths,      form,
                       dialog,         transfer,   clock,      HostDateFormat::FromLocale(),
                       o.command_line, log.path,   o.ftp_host, o.ftp_account,
-                      password};
+                      password,       &office,    layout};
   if (o.headless) {
     FmTallix window(parts);
-    return RunHeadless(window, std::cerr);
+    return RunHeadless(
+        window, std::cerr,
+        std::chrono::milliseconds(o.refresh_ms.empty() ? 0 : std::stoi(o.refresh_ms)));
   }
   if (!o.once) {
-    return qt::RunWindow(argc, argv, paths, [&](FormControl& qt_form, CommonDialog& qt_dialog) {
+    return RunWindowModule(argc, argv, paths, [&](FormControl& qt_form, CommonDialog& qt_dialog) {
       return FmTallixParts{engine,         host_files,        paths,
                            qt_form,        qt_dialog,         transfer,
                            clock,          parts.date_format, parts.command_line,
                            parts.log_path, parts.ftp_host,    parts.ftp_account,
-                           password};
+                           password,       &office,           layout};
     });
   }
   FmTallix window(parts);
@@ -264,5 +303,17 @@ int main(int argc, char** argv) {
     std::cerr << StartUpReport(e) << "\n";
     return 1;
   }
-  return ReportOnce(window, transfer, paths.ToHost(kPagePath));
+  const int once = ReportOnce(window, ftp.get(), paths.ToHost(kPagePath));
+  if (!o.print_appendix) return once;
+  try {
+    window.PrintAppendix();
+  } catch (const RunTimeError& e) {
+    const std::string failure =
+        "Appendix failed: error " + std::to_string(e.Number) + ": " + e.Description;
+    window.WriteLog(failure);
+    std::cerr << failure << "\n";
+    return 4;
+  }
+  std::cout << "Appendix: printed\n";
+  return once;
 }

@@ -58,6 +58,17 @@ void NoteBadRows(RefreshContext& c, const std::vector<std::string>& lines) {
   c.bad_rows = std::move(now);
 }
 
+// Holds the grid's redrawing off while it is emptied and filled again, so the
+// screen shows the new rows at once and never the bare grid between.
+class QuietRefill {
+ public:
+  explicit QuietRefill(Grid& grid) : grid_(grid) { grid_.SetRedraw(false); }
+  ~QuietRefill() { grid_.SetRedraw(true); }
+
+ private:
+  Grid& grid_;
+};
+
 // Logs a failure once per streak: the same failure pass after pass is told once.
 void NoteFailure(RefreshContext& c, const std::string& what, int number,
                  const std::string& description) {
@@ -82,6 +93,7 @@ bool Pass(RefreshContext& c) {
   CalculateRankings(s, c.log);
   c.form.SetCaption("Rankings:  " + s.SessionTitle + "; Round " +
                     NumberText(static_cast<long long>(read.CurrentRound)));
+  QuietRefill quiet(c.GridRank);
   c.GridRank.RemoveAll();
   if (s.NSPairCount == 0) {
     c.page_failure = "no north-south pair seated in round 1";

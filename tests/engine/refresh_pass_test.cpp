@@ -106,6 +106,23 @@ TEST_F(RefreshPassTest, AFullPassSetsCaptionClockGridPageUploadAndFontOnce) {
   EXPECT_TRUE(timer.Enabled());
 }
 
+// The screen follows the grid's notices: one per pass with the new rows, never
+// the emptied grid in between; emptied for good only when nothing refills it.
+TEST_F(RefreshPassTest, TheGridIsShownRefilledAndNeverBareBetween) {
+  AddResult(1, 1, 1, "4 S", "=");
+  AddResult(1, 2, 1, "3 NT", "=");
+  Pass();
+  std::vector<int> shown;
+  grid.Changed = [&] { shown.push_back(grid.Rows()); };
+  Pass();
+  EXPECT_EQ(shown, std::vector<int>{2});
+  s.NSPairCount = 0;
+  shown.clear();
+  Pass();
+  EXPECT_EQ(shown, std::vector<int>{0});
+  EXPECT_TRUE(grid.Redraw());
+}
+
 TEST_F(RefreshPassTest, APageThatCannotBeWrittenLeavesTheScreenToGoOn) {
   AddResult(1, 1, 1, "4 H", "=");
   fs::remove(ctx.template_host_path);

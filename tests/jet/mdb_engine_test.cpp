@@ -2,12 +2,16 @@
 // opening, and every kind of damage a reader can meet while the file is being
 // written (cut short, pages of zeros, torn appends, random bytes). Each must
 // end in an error, or give the table whole; never a crash, a hang or a short table.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/run_time_error.h"
@@ -313,6 +317,60 @@ TEST(MdbEngineTest, ManyAppendsWhileOpen) {
     for (; !rs->Eof(); rs->MoveNext()) ++n;
     EXPECT_EQ(n, batch < 2 ? 0u : static_cast<std::size_t>(batch * 50 + 50 - 100));
   }
+}
+
+// A pass opens the names and the results: one read of the file serves both.
+// Once the file has stood unchanged a while its tables are kept, and any
+// write, however soon after a read, is seen by the next one.
+TEST(MdbEngineTest, OneFileReadAPassAndNoneWhileTheFileIsUnchanged) {
+  TempFile file;
+  jetwriter::WriteBws(file.path(), {{"ReceivedData", ToJson(kResultColumns, ResultRows(0, 30))}});
+  MdbReads reads;
+  MdbOptions options;
+  options.settled_after = std::chrono::milliseconds(200);
+  options.reads = &reads;
+  auto db = MdbEngine(options).OpenDatabase(file.path());
+  const auto pass = [&] {
+    db->OpenRecordset("Select Board From ReceivedData Where ID >= 10")->Close();
+    return ReadResults(*db).size();
+  };
+  EXPECT_EQ(pass(), 30u);
+  EXPECT_EQ(reads.asked, 2);
+  EXPECT_EQ(reads.file_reads, 1);
+
+  std::this_thread::sleep_for(std::chrono::milliseconds(600));
+  EXPECT_EQ(pass(), 30u);  // read again: the first reads came too soon after the change
+  EXPECT_EQ(pass(), 30u);
+  EXPECT_EQ(pass(), 30u);
+  EXPECT_EQ(reads.asked, 4);
+  EXPECT_EQ(reads.file_reads, 2);
+
+  // Appends in place, each read at once: none may be missed, even when the
+  // file's size and times do not move between two of them.
+  for (int id = 30; id < 60; ++id) {
+    jetwriter::AppendBws(file.path(),
+                         {{"ReceivedData", ToJson(kResultColumns, ResultRows(id, id + 1))}});
+    ASSERT_EQ(pass(), static_cast<std::size_t>(id + 1));
+  }
+}
+
+TEST(MdbEngineTest, AFilePutInThePlaceOfAnotherIsRead) {
+  TempFile file, other("other");
+  jetwriter::WriteBws(file.path(), {{"ReceivedData", ToJson(kResultColumns, ResultRows(0, 20))}});
+  jetwriter::WriteBws(other.path(),
+                      {{"ReceivedData", ToJson(kResultColumns, ResultRows(100, 120))}});
+  MdbOptions options;
+  options.settled_after = std::chrono::milliseconds(0);
+  auto db = MdbEngine(options).OpenDatabase(file.path());
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  ASSERT_EQ(ReadResults(*db)[0][0], Value(0));
+  // Same size and the same modification time, another file.
+  struct stat st {};
+  ASSERT_EQ(::stat(file.path().c_str(), &st), 0);
+  const timespec times[2] = {st.st_atim, st.st_mtim};
+  ASSERT_EQ(::utimensat(AT_FDCWD, other.path().c_str(), times, 0), 0);
+  std::filesystem::rename(other.path(), file.path());
+  EXPECT_EQ(ReadResults(*db)[0][0], Value(100));
 }
 
 }  // namespace

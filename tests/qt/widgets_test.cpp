@@ -210,6 +210,26 @@ TEST_F(GridViewTest, WithRedrawOffRowsAreReplacedUnseenAndShownOnce) {
   EXPECT_EQ(view.font().pointSizeF(), 12);
 }
 
+TEST_F(GridViewTest, ARefillWithTheSameRowsLeavesTheScreenAlone) {
+  const auto fill = [&](const char* last) {
+    grid.SetRedraw(false);
+    grid.RemoveAll();
+    grid.AddItem("1\t1\tAnn & Bob\t56.5");
+    grid.AddItem(std::string("2\t2\t") + last);
+    grid.SetRedraw(true);
+  };
+  fill("Cy & Di");
+  const int before = view.Syncs();
+  fill("Cy & Di");
+  grid.SetHeight(grid.Height());
+  EXPECT_EQ(view.Syncs(), before);
+  fill("Cy & Dot");
+  EXPECT_EQ(view.Syncs(), before + 1);
+  EXPECT_EQ(view.item(1, 2)->text(), "Cy & Dot");
+  grid.SetForeColorEven(RGB(255, 0, 0));
+  EXPECT_EQ(view.Syncs(), before + 2);
+}
+
 TEST_F(GridViewTest, FontObjectChangesShowAtTheNextRedraw) {
   GridFont& f = grid.MutableFont();
   f.Name = "DejaVu Serif";

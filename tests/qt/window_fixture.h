@@ -18,6 +18,7 @@
 #include "platform/jet/mdb_engine.h"
 #include "platform/qt/run_window.h"
 #include "platform/screens/qt_screens.h"
+#include "platform/spreadsheet/memory_workbook.h"
 #include "platform/transfer/transfer.h"
 #include "qt_test_app.h"
 
@@ -25,14 +26,15 @@ namespace tallix::qt::testing_window {
 
 namespace fs = std::filesystem;
 
-class SessionWindowTest : public testing::Test {
+class SessionWindowTest : public ::testing::Test {
  protected:
   SessionWindowTest()
       : drive_c(fs::temp_directory_path() / ("tallix_window_" + std::to_string(getpid()))),
         paths(drive_c.string()),
         host_files(paths),
         engine(mdb, paths),
-        clock(TruncateToSecond(SystemClock().Now())) {
+        clock(TruncateToSecond(SystemClock().Now())),
+        workbook({{AppendixTemplate(), {spreadsheet::Sheet{}, spreadsheet::Sheet{}}}}) {
     fs::remove_all(drive_c);
     fs::create_directories(drive_c / "Bridgemate");
     fs::copy_file(fs::path(TALLIX_SOURCE_DIR) / "share" / "SPOOLTEMPL.HTM",
@@ -55,9 +57,9 @@ class SessionWindowTest : public testing::Test {
 
   PartsFactory Factory() {
     return [this](FormControl& form, CommonDialog& dialog) {
-      return FmTallixParts{engine, host_files,        paths, form,
-                           dialog, transfer,          clock, HostDateFormat{},
-                           "",     LogPath().string()};
+      return FmTallixParts{
+          engine, host_files,         paths, form,     dialog,   transfer, clock, HostDateFormat{},
+          "",     LogPath().string(), {},    "tallix", "qoradu", appendix};
     };
   }
 
@@ -74,6 +76,7 @@ class SessionWindowTest : public testing::Test {
   }
 
   fs::path LogPath() const { return drive_c / "TallixLog.txt"; }
+  std::string AppendixTemplate() const { return paths.ToHost(kAppendixTemplatePath); }
 
   fs::path drive_c;
   files::PathMap paths;
@@ -82,6 +85,8 @@ class SessionWindowTest : public testing::Test {
   MappedEngine engine;
   ManualClock clock;
   MemoryTransfer transfer;
+  spreadsheet::MemoryWorkbook workbook;
+  spreadsheet::Spreadsheet* appendix = &workbook;  // what End prints with
   screens::QtScreens screens;
 };
 

@@ -94,14 +94,11 @@ class WindowKeysTest : public testing_window::SessionWindowTest {
     return rows;
   }
 
-  int AppendixLines() {
+  std::string LogText() {
     std::ifstream in(LogPath());
     std::stringstream text;
     text << in.rdbuf();
-    const std::string all = text.str(), line = "PrintAppendix: the appendix is not available";
-    int n = 0;
-    for (auto at = all.find(line); at != std::string::npos; at = all.find(line, at + 1)) ++n;
-    return n;
+    return text.str();
   }
 
   std::unique_ptr<TallixWindow> window;
@@ -246,7 +243,7 @@ TEST_F(WindowKeysTest, AltF2TwiceRestoresTheRankingModeAndTheGridFollowsEachTick
   EXPECT_EQ(names(), names_before);
 }
 
-TEST_F(WindowKeysTest, EndAndAltF1OnlyLogThatTheAppendixIsMissingAndTheWindowCarriesOn) {
+TEST_F(WindowKeysTest, EndAndAltF1PrintTheAppendixAndTheWindowCarriesOn) {
   struct Case {
     Qt::Key key;
     Qt::KeyboardModifiers modifiers;
@@ -263,10 +260,22 @@ TEST_F(WindowKeysTest, EndAndAltF1OnlyLogThatTheAppendixIsMissingAndTheWindowCar
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "key " << c.key << " modifiers " << c.modifiers.toInt());
-    const int before = AppendixLines();
+    const std::size_t before = workbook.Printed().size();
     EXPECT_FALSE(Press(c.key, c.modifiers).shown);
-    EXPECT_EQ(AppendixLines() - before, c.appendix);
+    EXPECT_EQ(workbook.Printed().size() - before, 2u * c.appendix);
+    EXPECT_FALSE(workbook.Running());
   }
+  // The ranking as the window shows it, on worksheet 1.
+  const spreadsheet::Sheet& ranking = workbook.Printed().front().cells;
+  EXPECT_EQ(std::get<int32_t>(ranking.at({7, 2}).value),
+            std::stoi(Grid().item(0, 1)->text().toStdString()));
+
+  // Without the template the press only leaves a line in the log.
+  workbook = spreadsheet::MemoryWorkbook();
+  Press(Qt::Key_End, Qt::NoModifier);
+  EXPECT_NE(LogText().find("Appendix failed: error 53: File not found: " + AppendixTemplate()),
+            std::string::npos);
+
   EXPECT_TRUE(Form().isVisible());
   EXPECT_TRUE(Fm().Timer1.Enabled());
   Tick();

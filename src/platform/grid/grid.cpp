@@ -120,6 +120,13 @@ void Grid::Notify() {
   if (redraw_ && Changed) Changed();
 }
 
+bool Grid::LooksLike(const Grid& o) const {
+  return columns_ == o.columns_ && rows_ == o.rows_ && left_ == o.left_ && top_ == o.top_ &&
+         width_ == o.width_ && height_ == o.height_ && row_height_ == o.row_height_ &&
+         font_ == o.font_ && head_font_ == o.head_font_ && fore_even_ == o.fore_even_ &&
+         back_even_ == o.back_even_;
+}
+
 std::string FormatPercent(const std::string& text) {
   double parsed = 0;
   if (!ParseNumber(text, parsed)) return text;  // not a number: shown as typed

@@ -17,6 +17,7 @@ struct GridColumn {
   std::string Name;
   double Width = 0;          // twips
   std::string NumberFormat;  // "##.00" for the percentages, else empty
+  bool operator==(const GridColumn&) const = default;
 };
 
 struct GridFont {
@@ -24,6 +25,7 @@ struct GridFont {
   float Size = 0;  // points
   bool Bold = false;
   bool Italic = false;
+  bool operator==(const GridFont&) const = default;
 };
 
 class Grid {
@@ -87,6 +89,10 @@ class Grid {
                     const std::string& template_path, const PageValues& values) const;
 
   std::function<void()> Changed;
+
+  // Whether the two grids show the same: columns, rows, geometry, fonts and
+  // colours (the redraw switch and Changed aside).
+  bool LooksLike(const Grid& other) const;
 
  private:
   void Notify();

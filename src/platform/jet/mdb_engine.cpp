@@ -15,6 +15,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <ctime>
+#include <map>
 #include <optional>
 #include <stdexcept>
 #include <utility>
@@ -174,6 +176,8 @@ struct Request {
   std::string table;
   bool all_columns = true;
   std::vector<std::string> columns;
+  // Parse the file as the reader last read it instead of reading it again.
+  bool same_file = false;
 };
 
 std::string EncodeRequest(const Request& r) {
@@ -183,6 +187,7 @@ std::string EncodeRequest(const Request& r) {
   w.U8(r.all_columns);
   w.U32(static_cast<uint32_t>(r.columns.size()));
   for (const auto& c : r.columns) w.Text(c);
+  w.U8(r.same_file);
   return w.str();
 }
 
@@ -194,7 +199,39 @@ Request DecodeRequest(const std::string& in) {
   q.all_columns = r.U8() != 0;
   q.columns.resize(r.U32());
   for (auto& c : q.columns) c = r.Text();
+  q.same_file = r.U8() != 0;
   return q;
+}
+
+// What tells one state of the file from another: a write changes its size or
+// its times, a file put in its place has another inode.
+struct FileVersion {
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  timespec modified{}, changed{};
+
+  bool operator==(const FileVersion& o) const {
+    return device == o.device && inode == o.inode && size == o.size &&
+           modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec &&
+           changed.tv_sec == o.changed.tv_sec && changed.tv_nsec == o.changed.tv_nsec;
+  }
+};
+
+std::optional<FileVersion> VersionOf(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+  return FileVersion{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+}
+
+double Seconds(const timespec& t) {
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+double RealTimeNow() {
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  return Seconds(now);
 }
 
 // What libmdb printed, which it does only when a page made no sense to it.
@@ -209,6 +246,7 @@ std::string Warnings(int fd) {
 // What the reader keeps from one request to the next.
 struct ReaderState {
   FileBuffer file;
+  bool have_file = false;  // the buffer holds the whole file of the last good read
   AnswerBuilder table;
   std::string message;                   // the answer's first bytes
   std::vector<std::string_view> pieces;  // all of its bytes, message first
@@ -226,21 +264,29 @@ const std::vector<std::string_view>& Serve(const Request& q, int warnings, Reade
     ::lseek(STDERR_FILENO, 0, SEEK_SET);
   }
   try {
-    state.file.Read(q.path);
+    if (!q.same_file || !state.have_file) {
+      state.have_file = false;
+      state.file.Read(q.path);
+      state.have_file = true;
+    }
     ReadMdbTable(state.file.data(), state.file.size(), q.table,
                  q.all_columns ? nullptr : &q.columns, state.table);
     const std::string said = warnings >= 0 ? Warnings(warnings) : std::string();
-    if (said.empty())
+    if (said.empty()) {
       state.table.AppendTo(out, &rest);
-    else
+    } else {
+      state.have_file = false;
       AppendErrorAnswer(out, err::kNotADatabase,
                         "Could not read the table '" + q.table + "': " + said +
                             " (the file is damaged or was being written)");
+    }
   } catch (const RunTimeError& e) {
+    state.have_file = false;
     out.resize(4);
     rest.resize(1);
     AppendErrorAnswer(out, e.Number, e.Description);
   } catch (const std::exception& e) {
+    state.have_file = false;
     out.resize(4);
     rest.resize(1);
     AppendErrorAnswer(out, err::kNotADatabase,
@@ -405,27 +451,79 @@ class ReaderProcess {
   Fd fd_;
 };
 
+// Reads tables through the reader process. A pass reads the file once: a
+// read that follows within moments of the last and finds the file as it was
+// parses the reader's copy again. A table read from a file that has not
+// changed since is kept and given out again without asking the reader.
 class MdbDatabase : public Database {
  public:
   MdbDatabase(std::string path, MdbOptions options) : path_(std::move(path)), options_(options) {}
 
   std::unique_ptr<Recordset> OpenRecordset(std::string_view source) override {
     Request request{path_, std::string(source), true, {}};
-    if (!IsQueryText(source)) {
-      return OpenTable(reader_.Read(request, options_.time_limit), nullptr);
-    }
+    if (!IsQueryText(source)) return OpenTable(Read(request), nullptr);
     const Query query = ParseQuery(source);
     request.table = query.table;
     request.all_columns = query.all_columns;
     request.columns = query.columns;
     if (query.where) request.columns.push_back(query.where->field);
-    return OpenTable(reader_.Read(request, options_.time_limit), &query);
+    return OpenTable(Read(request), &query);
   }
 
  private:
+  // How long the reader's copy of an unchanged file serves the next read.
+  static constexpr double kSameReadSeconds = 0.5;
+
+  struct Kept {
+    FileVersion version;
+    std::shared_ptr<const TableData> table;
+  };
+
+  std::shared_ptr<const TableData> Read(Request& request, bool again = true) {
+    request.same_file = false;
+    const std::string key = EncodeRequest(request);
+    const std::optional<FileVersion> before = VersionOf(path_);
+    const auto kept = kept_.find(key);
+    if (before && kept != kept_.end() && kept->second.version == *before) return kept->second.table;
+    kept_.erase(key);
+
+    const double now = RealTimeNow();
+    request.same_file =
+        before && copy_ == before && (copy_settled_ || now - copy_read_at_ < kSameReadSeconds);
+    std::shared_ptr<const TableData> table;
+    if (options_.reads) {
+      ++options_.reads->asked;
+      options_.reads->file_reads += !request.same_file;
+    }
+    try {
+      table = reader_.Read(request, options_.time_limit);
+    } catch (const RunTimeError&) {
+      copy_.reset();
+      // Read while the file was being written: once more on what is there now.
+      if (!again || request.same_file || VersionOf(path_) == before) throw;
+      return Read(request, false);
+    }
+    if (!request.same_file) copy_read_at_ = now;
+    const std::optional<FileVersion> after = VersionOf(path_);
+    if (!before || after != before) {
+      copy_.reset();
+      return table;
+    }
+    copy_ = before;
+    // Every write sets the change time to the present, which no one can set back.
+    copy_settled_ = copy_read_at_ - Seconds(before->changed) >
+                    std::chrono::duration<double>(options_.settled_after).count();
+    if (copy_settled_) kept_[key] = {*before, table};
+    return table;
+  }
+
   std::string path_;
   MdbOptions options_;
   ReaderProcess reader_;
+  std::map<std::string, Kept> kept_;
+  std::optional<FileVersion> copy_;  // the file as the reader's copy found it
+  double copy_read_at_ = 0;
+  bool copy_settled_ = false;
 };
 
 }  // namespace

@@ -17,9 +17,21 @@
 
 namespace tallix::jet {
 
+// How often the reader was asked, and how often it read the file.
+struct MdbReads {
+  long asked = 0;
+  long file_reads = 0;
+};
+
 struct MdbOptions {
   // How long one read may take before the child is killed.
   std::chrono::milliseconds time_limit{5000};
+  // How long after its last change a file's times are sure to change with
+  // its next write (the file system's clock is coarse); only then is a table
+  // read from it kept.
+  std::chrono::milliseconds settled_after{2000};
+  // Counted here when set (tests and benchmarks).
+  MdbReads* reads = nullptr;
 };
 
 class MdbEngine : public Engine {

@@ -39,6 +39,12 @@ GridView::GridView(Grid& model, QtForm& form) : QTableWidget(&form), model_(mode
 }
 
 void GridView::Sync() {
+  const double x = form_.TwipsPerPixelX(), y = form_.TwipsPerPixelY();
+  if (x == shown_x_ && y == shown_y_ && model_.LooksLike(shown_)) return;
+  shown_x_ = x;
+  shown_y_ = y;
+  shown_ = model_;
+  shown_.Changed = nullptr;
   ++syncs_;
   setUpdatesEnabled(false);
   setGeometry(form_.PixelsX(model_.Left()), form_.PixelsY(model_.Top()),

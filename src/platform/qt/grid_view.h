@@ -22,9 +22,10 @@ class GridView : public QTableWidget {
   // Placed in `form` (the model's lengths convert through its factors).
   GridView(Grid& model, QtForm& form);
 
-  // Takes everything from the model; runs on each Changed of the model.
+  // Takes everything from the model; runs on each Changed of the model and
+  // does nothing when the model shows what is on screen already.
   void Sync();
-  int Syncs() const { return syncs_; }
+  int Syncs() const { return syncs_; }  // the syncs that changed the screen
 
   // Key code and shift mask as the original grid passed them.
   std::function<void(int16_t key_code, int16_t shift)> KeyDown;
@@ -35,6 +36,8 @@ class GridView : public QTableWidget {
  private:
   Grid& model_;
   QtForm& form_;
+  Grid shown_;  // what the last sync put on screen, at these twips per pixel
+  double shown_x_ = 0, shown_y_ = 0;
   int syncs_ = 0;
 };
 
