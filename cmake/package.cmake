@@ -1,5 +1,5 @@
 # Installing, and the Debian package. `cmake --install` puts tallix in bin/
-# (its window module and the office helper in lib/tallix/),
+# (its window and FTP modules and the office helper in lib/tallix/),
 # the page and appendix templates (everything in share/) in share/tallix/
 # and the README with its pictures in share/doc/tallix/. `cpack` in the
 # build folder makes tallix_VERSION_ARCH.deb, its dependencies found by
@@ -7,6 +7,8 @@
 install(TARGETS tallix RUNTIME DESTINATION bin)
 # The window, loaded by tallix only when it opens one (see src/app/window_module.h).
 install(TARGETS tallix_window_module LIBRARY DESTINATION lib/tallix)
+# The FTP backend, loaded only when publishing is on (see src/platform/transfer/ftp_transfer.h).
+install(TARGETS tallix_ftp_module LIBRARY DESTINATION lib/tallix)
 install(DIRECTORY share/ DESTINATION share/tallix)
 # The appendix: the helper that drives the office, and the sample template
 # the build converts from its readable source (both only when they are made).

@@ -30,7 +30,7 @@ void AskForDatabase(SessionState& s, CommonDialog& dialog) {
 // The path runs from 17 characters after the marker's start up to and
 // including ".bws"; a line without ".bws" gives an empty path.
 void TakePath(SessionState& s, const std::string& line) {
-  s.BWSPathEnd = ToByte(InStr(line, ".bws") + 3);
+  s.BWSPathEnd = InStr(line, ".bws") + 3;
   const std::string cut = Left(line, s.BWSPathEnd);
   s.BWSPath = Mid(cut, InStr(line, kMarker) + 17);
 }

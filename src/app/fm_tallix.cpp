@@ -4,6 +4,7 @@
 #include "app/start_up_report.h"
 #include "app/structure_loading.h"
 #include "core/checked.h"
+#include "core/run_time_error.h"
 #include "core/text.h"
 #include "engine/pair_names.h"
 #include "monitors/cls_monitors.h"
@@ -150,6 +151,19 @@ void FmTallix::Timer1_Timer() {
 
 void FmTallix::GetBWSData() {
   tallix::GetBWSData(refresh_);
+  // Another session renamed over the open file: the movement read at
+  // start-up no longer fits its results.
+  if (!s.BWSDatabase) return;
+  std::string change;
+  try {
+    change = StructureChange(s, *s.BWSDatabase);
+  } catch (const RunTimeError&) {
+  }
+  if (!change.empty() && change != structure_change_) {
+    WriteLog("The session in the database is not the one read at start-up (" + change +
+             "): restart the display");
+  }
+  structure_change_ = change;
 }
 
 }  // namespace tallix

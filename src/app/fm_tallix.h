@@ -98,6 +98,7 @@ class FmTallix {
   ActivityLog log_;
   RefreshContext refresh_;
   bool activated_ = false;
+  std::string structure_change_;  // the last one logged, so it is logged once
   std::mutex notes_mutex_;
   std::vector<std::string> notes_;
 };

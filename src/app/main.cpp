@@ -21,7 +21,7 @@
 #include "app/headless.h"
 #include "app/log_location.h"
 #include "app/mapped_engine.h"
-#include "app/program_files.h"
+#include "app/program_module.h"
 #include "app/start_up_report.h"
 #include "app/terminal_dialog.h"
 #include "app/window_module.h"
@@ -30,7 +30,7 @@
 #include "platform/files/files.h"
 #include "platform/jet/mdb_engine.h"
 #include "platform/spreadsheet/office_spreadsheet.h"
-#include "platform/transfer/curl_transfer.h"
+#include "platform/transfer/ftp_transfer.h"
 #include "platform/transfer/transfer.h"
 #include "ranking/show_rankings.h"
 
@@ -173,21 +173,27 @@ bool ReadPassword(const std::string& path, std::string& password) {
   return !password.empty();
 }
 
-std::unique_ptr<tallix::Transfer> MakeTransfer(const Options& o,
-                                               const tallix::files::PathMap& paths) {
+// Publishing off: no FTP backend (nullptr, `error` empty). On: the backend
+// from its module, or nullptr with `error` saying why it could not be loaded.
+std::unique_ptr<tallix::FtpTransfer> MakeFtpTransfer(const Options& o,
+                                                     const tallix::files::PathMap& paths,
+                                                     std::string& error) {
   using namespace tallix;
-  if (o.ftp_host.empty()) return std::make_unique<NoTransfer>();
+  if (o.ftp_host.empty()) return nullptr;
   FtpSettings settings;
   settings.port = std::stoi(o.ftp_port);
   settings.tls = o.ftp_tls == "off"       ? FtpTls::Off
                  : o.ftp_tls == "require" ? FtpTls::Require
                                           : FtpTls::Try;
   settings.ca_file = o.ftp_ca;
-  return std::make_unique<CurlTransfer>(paths, settings);
+  using Make = FtpTransfer* (*)(const files::PathMap*, const FtpSettings*);
+  auto make = reinterpret_cast<Make>(
+      ProgramModuleEntry("libtallix_ftp.so", "tallix_make_ftp_transfer", error));
+  return std::unique_ptr<FtpTransfer>(make ? make(&paths, &settings) : nullptr);
 }
 
 // --once: what became of the page, on standard output; the exit status.
-int ReportOnce(tallix::FmTallix& window, tallix::Transfer& transfer, const std::string& page) {
+int ReportOnce(tallix::FmTallix& window, tallix::FtpTransfer* ftp, const std::string& page) {
   using namespace tallix;
   std::cout << "Database: " << window.s.BWSPath << "\n"
             << "Caption: " << window.Form().Caption() << "\n";
@@ -196,7 +202,6 @@ int ReportOnce(tallix::FmTallix& window, tallix::Transfer& transfer, const std::
     return 3;
   }
   std::cout << "Page: written: " << page << "\n";
-  auto* ftp = dynamic_cast<CurlTransfer*>(&transfer);
   if (!ftp) {
     std::cout << "Upload: off (no --ftp-host given)\n";
     return 0;
@@ -250,8 +255,15 @@ int main(int argc, char** argv) {
   SystemClock clock;
   MemoryForm form;
   TerminalDialog dialog;
-  const std::unique_ptr<Transfer> upload = MakeTransfer(o, paths);
-  Transfer& transfer = *upload;
+  std::string module_error;
+  const std::unique_ptr<FtpTransfer> ftp = MakeFtpTransfer(o, paths, module_error);
+  if (!ftp && !module_error.empty()) {
+    std::cerr << "Tallix could not start: the FTP module could not be loaded: " << module_error
+              << "\n";
+    return 1;
+  }
+  NoTransfer no_transfer;
+  Transfer& transfer = ftp ? static_cast<Transfer&>(*ftp) : no_transfer;
   spreadsheet::OfficeSpreadsheet office(ProgramPart("tallix_office"));
   const AppendixLayout layout =
       o.appendix_layout == "two-field" ? AppendixLayout::kTwoField : AppendixLayout::kStandard;
@@ -285,7 +297,7 @@ int main(int argc, char** argv) {
     std::cerr << StartUpReport(e) << "\n";
     return 1;
   }
-  const int once = ReportOnce(window, transfer, paths.ToHost(kPagePath));
+  const int once = ReportOnce(window, ftp.get(), paths.ToHost(kPagePath));
   if (!o.print_appendix) return once;
   try {
     window.PrintAppendix();

@@ -1,5 +1,7 @@
 #include "app/structure_loading.h"
 
+#include <memory>
+
 #include "core/checked.h"
 #include "core/run_time_error.h"
 #include "core/text.h"
@@ -20,7 +22,7 @@ void ReadSection(SessionState& s, jet::Database& db) {
   // (no Description, an empty one) and leave the title as it stands.
   int16_t p = 0;
   try {
-    s.SessionTitle = section->Field("Description").AsText();
+    s.SessionTitle = PrintableText(section->Field("Description").AsText());
   } catch (const RunTimeError&) {
   }
   try {
@@ -79,6 +81,37 @@ void LoadSessionStructure(SessionState& s, jet::Engine& engine, const Clock& clo
   ReadSection(s, *s.BWSDatabase);
   ReadRoundData(s, *s.BWSDatabase);
   s.Top = ToByte((s.PlaysPerBoard - 1) * 2.0);
+}
+
+std::string StructureChange(const SessionState& s, jet::Database& db) {
+  auto now = std::make_unique<SessionState>();
+  try {
+    ReadSection(*now, db);
+    ReadRoundData(*now, db);
+  } catch (const RunTimeError&) {
+    return {};
+  }
+  const auto differs = [](const char* what, long long then, long long later) {
+    return what + std::string(" ") + std::to_string(then) + ", now " + std::to_string(later);
+  };
+  if (now->NumTables != s.NumTables) return differs("tables", s.NumTables, now->NumTables);
+  if (now->NumBoards != s.NumBoards) return differs("boards", s.NumBoards, now->NumBoards);
+  if (now->PlaysPerBoard != s.PlaysPerBoard) {
+    return differs("plays per board", s.PlaysPerBoard, now->PlaysPerBoard);
+  }
+  for (int t = 0; t <= kMaxTable; ++t) {
+    const std::string table = "round 1 at table " + std::to_string(t) + ": ";
+    if (now->TableNSPair(t) != s.TableNSPair(t)) {
+      return differs((table + "north-south pair").c_str(), s.TableNSPair(t), now->TableNSPair(t));
+    }
+    if (now->TableEWPair(t) != s.TableEWPair(t)) {
+      return differs((table + "east-west pair").c_str(), s.TableEWPair(t), now->TableEWPair(t));
+    }
+  }
+  if (now->SessionTitle != s.SessionTitle) {
+    return "title \"" + s.SessionTitle + "\", now \"" + now->SessionTitle + "\"";
+  }
+  return {};
 }
 
 }  // namespace tallix

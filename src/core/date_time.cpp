@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <ctime>
 
+#include "core/run_time_error.h"
+
 namespace tallix {
 namespace {
 
@@ -37,6 +39,7 @@ void CivilFromDays(long long z, int& y, int& m, int& d) {
 
 // Seconds since 1899-12-30 00:00, either rounded or cut to the whole second.
 long long TotalSeconds(DateTime t, bool round) {
+  if (!IsDateInRange(t)) RaiseOverflow();
   const double s = t.days * kSecondsPerDay;
   return static_cast<long long>(round ? std::llround(s) : std::floor(s + 1e-6));
 }
@@ -73,6 +76,11 @@ DateTime MakeDateTime(int year, int month, int day, int hour, int minute, int se
       DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) - kEpochShift;
   return DateTime{static_cast<double>(days) +
                   (hour * 3600 + minute * 60 + second) / kSecondsPerDay};
+}
+
+bool IsDateInRange(DateTime t) {
+  // 1 January 100 to 31 December 9999, the dates a date-time field can hold.
+  return t.days >= -657434.0 && t.days < 2958466.0;
 }
 
 DateParts SplitDateTime(DateTime t) {

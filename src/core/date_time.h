@@ -18,6 +18,9 @@ struct DateParts {
 
 DateTime MakeDateTime(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
 // Splits at the nearest whole second (as the date-time texts show it).
+// Whether a date-time field could hold t (years 100 to 9999); the splits and
+// formats below raise Overflow outside it.
+bool IsDateInRange(DateTime t);
 DateParts SplitDateTime(DateTime t);
 // The same moment cut to the whole second below, never rounded up.
 DateTime TruncateToSecond(DateTime t);

@@ -148,4 +148,32 @@ std::string HtmlEscape(std::string_view s) {
   return out;
 }
 
+std::string PrintableText(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    const auto next = [&](std::size_t k) {
+      return i + k < s.size() ? static_cast<unsigned char>(s[i + k]) : 0;
+    };
+    if (c == '\t') {
+      out += ' ';
+    } else if (c < 0x20 || c == 0x7F) {
+      continue;
+    } else if (c == 0xC2 && next(1) >= 0x80 && next(1) <= 0x9F) {
+      ++i;  // U+0080-U+009F
+    } else if (c == 0xD8 && next(1) == 0x9C) {
+      ++i;  // U+061C arabic letter mark
+    } else if (c == 0xE2 && next(1) == 0x80 &&
+               (next(2) == 0x8E || next(2) == 0x8F || (next(2) >= 0xAA && next(2) <= 0xAE))) {
+      i += 2;  // U+200E, U+200F, U+202A-U+202E
+    } else if (c == 0xE2 && next(1) == 0x81 && next(2) >= 0xA6 && next(2) <= 0xA9) {
+      i += 2;  // U+2066-U+2069
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
 }  // namespace tallix

@@ -28,4 +28,8 @@ std::string Cp1252ToUtf8(std::string_view s);
 // Escapes &, <, >, " and ' for HTML text and attribute values.
 std::string HtmlEscape(std::string_view s);
 
+// The text without C0 and C1 controls, DEL and bidirectional formatting
+// marks, which would garble a screen or a page; a tab becomes a blank.
+std::string PrintableText(std::string_view s);
+
 }  // namespace tallix

@@ -110,7 +110,11 @@ std::string Describe(const Value& v) {
     case ValueKind::Text:
       return "\"" + v.AsText() + "\"";
     default:
-      return v.AsText();
+      try {
+        return v.AsText();
+      } catch (const RunTimeError&) {
+        return "(a date no field can hold)";  // a description never fails
+      }
   }
 }
 

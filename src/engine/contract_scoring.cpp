@@ -42,20 +42,38 @@ bool Vulnerable(const Value& board, const Value& declarer) {
   return false;
 }
 
+[[noreturn]] void RaiseImpossible(const std::string& what) {
+  throw RunTimeError(err::kInvalidCall, what);
+}
+
 uint8_t Level(const std::string& contract) {
   const std::string first = Left(contract, 1);
   if (first.size() != 1 || first[0] < '0' || first[0] > '9') RaiseTypeMismatch();
+  if (first[0] < '1' || first[0] > '7') RaiseImpossible("No contract has level " + first);
   return static_cast<uint8_t>(first[0] - '0');
+}
+
+std::string Strain(const std::string& contract) {
+  const std::string strain = Mid(contract, 3, 1);
+  if (strain != "C" && strain != "D" && strain != "H" && strain != "S" && strain != "N") {
+    RaiseImpossible("No contract has strain \"" + strain + "\"");
+  }
+  return strain;
 }
 
 uint8_t TricksTaken(uint8_t level, const Value& result) {
   const double contracted = level + 6;
-  if (result.IsNull()) return ToByte(contracted);
+  if (result.IsNull()) return static_cast<uint8_t>(contracted);
   const std::string text = result.AsText();
   const std::string sign = Left(text, 1);
-  if (sign != "+" && sign != "-") return ToByte(contracted);
+  if (sign != "+" && sign != "-") return static_cast<uint8_t>(contracted);
   const double n = Value(Mid(text, 2)).AsNumber();  // "" or "x" is a Type mismatch
-  return ToByte(sign == "+" ? contracted + n : contracted - n);
+  const double tricks = sign == "+" ? contracted + n : contracted - n;
+  if (!(tricks >= 0 && tricks <= 13) || tricks != std::floor(tricks)) {
+    RaiseImpossible("No deal has " + Mid(text, 2) + (sign == "+" ? " overtricks" : " undertricks") +
+                    " on a contract of level " + std::to_string(level));
+  }
+  return static_cast<uint8_t>(tricks);
 }
 
 int16_t Penalty(int undertricks, bool doubled, bool redoubled, const Scale& k) {
@@ -112,12 +130,24 @@ int16_t ScoreContract(const Value& board, const Value& declarer, const Value& co
   const Scale& k = Vulnerable(board, declarer) ? kVulnerable : kNotVulnerable;
   if (!contract.IsNull() && Trim(contract.AsText()) == "PASS") return 0;
 
-  const std::string text = contract.AsText();  // Null: Invalid use of Null
-  const uint8_t level = Level(text);
-  const std::string strain = Mid(text, 3, 1);
-  const bool doubled = InStr(text, "x") > 0;
-  const bool redoubled = InStr(text, "xx") > 0;
-  const uint8_t tricks = TricksTaken(level, result);
+  uint8_t level = 0;
+  std::string strain;
+  bool doubled = false, redoubled = false;
+  try {
+    const std::string text = contract.AsText();  // Null: Invalid use of Null
+    level = Level(text);
+    strain = Strain(text);
+    doubled = InStr(text, "x") > 0;
+    redoubled = InStr(text, "xx") > 0;
+  } catch (const RunTimeError& e) {
+    throw ScoringError("Contract", e);
+  }
+  uint8_t tricks = 0;
+  try {
+    tricks = TricksTaken(level, result);
+  } catch (const RunTimeError& e) {
+    throw ScoringError("Result", e);
+  }
   const bool east_west = IsSeat(declarer, "E", "W");
 
   const int contracted = level + 6;

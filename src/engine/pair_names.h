@@ -1,10 +1,11 @@
 #pragma once
 // New PlayerNumbers rows become player names and pair names.
 #include <string>
+#include <vector>
 
-#include "session/session_state.h"
 #include "platform/jet/database.h"
 #include "platform/window/controls.h"
+#include "session/session_state.h"
 
 namespace tallix {
 
@@ -14,8 +15,9 @@ std::string FormatPairName(std::string& first, std::string& second);
 
 // Reads the rows stamped at or after LastTimeLog and files each name under
 // the pair seated at its table in round 1. Every row read sets the refresh
-// interval to ten seconds.
-void ReadPlayerNumbers(SessionState& s, jet::Database& db, Timer& timer);
+// interval to ten seconds. A row that cannot be filed is left out; the
+// result holds one line for each such row.
+std::vector<std::string> ReadPlayerNumbers(SessionState& s, jet::Database& db, Timer& timer);
 
 // Back to two fields after one: the one-field names of east-west pairs had
 // taken the north-south names of the same numbers; rebuild those from the

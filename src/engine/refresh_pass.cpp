@@ -50,6 +50,14 @@ void SizeFont(RefreshContext& c) {
   c.s.FontSized = true;
 }
 
+void NoteBadRows(RefreshContext& c, const std::vector<std::string>& lines) {
+  std::set<std::string> now;
+  for (const std::string& line : lines) {
+    if (now.insert(line).second && !c.bad_rows.count(line)) c.log.WriteLog(line);
+  }
+  c.bad_rows = std::move(now);
+}
+
 // Holds the grid's redrawing off while it is emptied and filled again, so the
 // screen shows the new rows at once and never the bare grid between.
 class QuietRefill {
@@ -74,8 +82,10 @@ void NoteFailure(RefreshContext& c, const std::string& what, int number,
 // True when the pass went through without a failure of the page.
 bool Pass(RefreshContext& c) {
   SessionState& s = c.s;
-  ReadPlayerNumbers(s, *s.BWSDatabase, c.Timer1);
+  std::vector<std::string> bad_rows = ReadPlayerNumbers(s, *s.BWSDatabase, c.Timer1);
   const ReceivedDataRead read = ReadReceivedData(s, *s.BWSDatabase);
+  bad_rows.insert(bad_rows.end(), read.bad_rows.begin(), read.bad_rows.end());
+  NoteBadRows(c, bad_rows);
   if (!read.had_rows) {
     c.page_failure = "no results in ReceivedData yet";
     return true;

@@ -2,6 +2,7 @@
 // One refresh of the display from the live database: names, results,
 // matchpoints, caption, round clock, grid, page and upload, the font once.
 // Every way out re-enables the refresh timer.
+#include <set>
 #include <string>
 
 #include "core/clock.h"
@@ -27,6 +28,8 @@ struct RefreshContext {
   // The error that ended the last failed pass, so a row that keeps failing
   // is logged once and not on every tick.
   std::string last_failure;
+  // The rows left out of the last pass, so each is logged once while it stays bad.
+  std::set<std::string> bad_rows = {};
   // How the last pass ended for the page: written, or the reason it was not.
   bool page_written = false;
   std::string page_failure = {};

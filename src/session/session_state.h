@@ -109,7 +109,7 @@ struct SessionState {
   // Database and support objects.
   std::shared_ptr<jet::Database> BWSDatabase;
   std::string BWSPath;
-  uint8_t BWSPathEnd = 0;
+  int32_t BWSPathEnd = 0;  // any length a path may have
   std::shared_ptr<files::FileSystem> FileSys;
   std::shared_ptr<files::File> BMLogFile;
   std::shared_ptr<files::TextStream> BMLogStream;

@@ -135,24 +135,18 @@ TEST_F(Discovery, OnlyWholeLinesOfTheLastTwentyThousandCharactersCount) {
   EXPECT_EQ(dialog.opens, 1);
 }
 
-TEST_F(Discovery, ExtensionEndingPastCharacter255Overflows) {
+TEST_F(Discovery, APathOfAnyLengthIsTakenWhole) {
   const std::string head = "05/03/2026 18:00:00 Opening database C:\\";
-  // ".bws" ending at character 255 exactly still fits; one character more does not.
-  const std::string fits = head + std::string(255 - head.size() - 4, 'a') + ".bws";
-  fs.Put(kLog, Log({fits}));
-  Find();
-  EXPECT_EQ(s.BWSPathEnd, 255);
-  EXPECT_EQ(s.BWSPath, Mid(fits, 38));
-
-  s = SessionState{};
-  fs.Put(kLog, Log({head + "\xE9" + std::string(255 - head.size() - 4, 'a') + ".bws"}));
-  try {
+  for (const std::size_t length : {218u, 219u, 300u, 4000u}) {
+    const std::string line = head + std::string(length - 7, 'a') + ".bws";
+    s = SessionState{};
+    fs.Put(kLog, Log({line}));
     Find();
-    FAIL();
-  } catch (const RunTimeError& e) {
-    EXPECT_EQ(e.Number, 6);
+    EXPECT_EQ(s.BWSPathEnd, static_cast<int32_t>(line.size())) << length;
+    EXPECT_EQ(s.BWSPath, Mid(line, 38)) << length;
+    EXPECT_EQ(s.BWSPath.size(), length);
+    ExpectReleased();
   }
-  ExpectReleased();
 }
 
 }  // namespace

@@ -1,17 +1,20 @@
 #include <gtest/gtest.h>
 
-#include "session/session_state.h"
+#include <limits>
+
 #include "app/structure_loading.h"
 #include "core/run_time_error.h"
 #include "core/text.h"
 #include "engine/pair_names.h"
 #include "engine/results_ingestion.h"
 #include "platform/jet/memory_database.h"
+#include "session/session_state.h"
 
 namespace tallix {
 namespace {
 
 using jet::MemoryDatabase;
+using namespace std::string_literals;
 
 TEST(FormatPairName, SharedSurnameShortensOnlyTheResult) {
   struct Case {
@@ -88,16 +91,46 @@ TEST_F(NamesTest, OneFieldEastWestNamesAlsoNameThePairInTheCommonList) {
   EXPECT_EQ(s.EastName(14), "Dan Ek");
 }
 
-TEST_F(NamesTest, ABadTableStopsThePassAfterTheRowsBeforeIt) {
+TEST_F(NamesTest, ABadRowIsLeftOutAndTheRowsAroundItAreFiled) {
+  s.TableNSPair(3) = 200;  // no pair list holds it
   Add(1, "N", "Ann Smith", 1);
   Add(61, "N", "Lost", 2);
-  Add(2, "N", "Later", 3);
-  EXPECT_THROW(ReadPlayerNumbers(s, db, timer), RunTimeError);
+  db.AddRow("PlayerNumbers", {1, Value(), "S", "No table", MakeDateTime(2026, 12, 11, 19, 30, 3)});
+  Add(3, "S", "Nowhere", 4);
+  Add(2, "N", "Later", 5);
+  const std::vector<std::string> bad = ReadPlayerNumbers(s, db, timer);
   EXPECT_EQ(s.NorthName(1), "Ann Smith");
+  EXPECT_EQ(s.NorthName(2), "Later");
+  EXPECT_EQ(s.SouthName(1), "");
+  EXPECT_EQ(s.LastTimeLog, MakeDateTime(2026, 12, 11, 19, 30, 5));
+  ASSERT_EQ(bad.size(), 3u);
+  EXPECT_EQ(bad[0],
+            "Name left out: table 61, seat \"N\": Table 61: Error 9: Subscript out of range");
+  EXPECT_EQ(bad[1],
+            "Name left out: table Null, seat \"S\": Table Null: Error 94: Invalid use of Null");
+  EXPECT_EQ(bad[2], "Name left out: table 3, seat \"S\": Table 3: Error 9: Subscript out of range");
+}
+
+TEST_F(NamesTest, ATimeNoDateFieldCanHoldIsLeftOutAndLaterQueriesStillWork) {
+  Add(1, "N", "Ann Smith", 1);
+  for (const double days : {1e184, -1e10, std::numeric_limits<double>::infinity(),
+                            std::numeric_limits<double>::quiet_NaN()}) {
+    db.AddRow("PlayerNumbers", {1, 1, "S", "Wild", DateTime{days}});
+  }
+  const std::vector<std::string> bad = ReadPlayerNumbers(s, db, timer);
   EXPECT_EQ(s.LastTimeLog, MakeDateTime(2026, 12, 11, 19, 30, 1));
-  EXPECT_EQ(s.NorthName(2), "");
-  // The failing row comes back on every later pass.
-  EXPECT_THROW(ReadPlayerNumbers(s, db, timer), RunTimeError);
+  EXPECT_EQ(bad.size(), 2u);  // the query never returns the two before its literal
+  EXPECT_NO_THROW(ReadPlayerNumbers(s, db, timer));
+  EXPECT_THROW(FormatQueryDate(DateTime{1e184}), RunTimeError);
+}
+
+TEST_F(NamesTest, ControlCharactersAndDirectionMarksAreDroppedFromNames) {
+  Add(1, "N", "Ann\tLee\x01\x7F\xE2\x80\xAE Smith\xC2\x85", 1);
+  Add(1, "S", "Bo\0b \xE2\x81\xA6Smith"s, 2);
+  ReadPlayerNumbers(s, db, timer);
+  EXPECT_EQ(s.NorthName(1), "Ann Lee Smith");
+  EXPECT_EQ(s.SouthName(1), "Bob Smith");
+  EXPECT_EQ(s.NSPairName(1), "Ann Lee & Bob Smith");
 }
 
 class ResultsTest : public ::testing::Test {
@@ -138,7 +171,7 @@ TEST_F(ResultsTest, ScoresCodesAndErasures) {
   Add(0, 0, 1, "1 N", "=");   // slot 0, never matchpointed
   const ReceivedDataRead read = ReadReceivedData(s, db);
   EXPECT_TRUE(read.had_rows);
-  EXPECT_EQ(read.CurrentRound, 1);  // the last row's round, not the highest
+  EXPECT_EQ(read.CurrentRound, 4);  // the highest round, not the last row's
   EXPECT_EQ(s.ResultScore(1, 1), 450);
   EXPECT_EQ(s.ResultScore(2, 1), -400);
   EXPECT_EQ(s.ResultScore(3, 1), -31);
@@ -157,45 +190,93 @@ TEST_F(ResultsTest, ScoresCodesAndErasures) {
   EXPECT_EQ(s.ResultNSPair(0, 0), 3);
 }
 
-TEST_F(ResultsTest, ABadRowStopsEveryPassUntilItIsErased) {
-  Add(1, 1, 1, "4 H", "=");
-  Add(43, 1, 1, "4 H", "=");
-  Add(2, 1, 1, "4 H", "=");
-  EXPECT_THROW(ReadReceivedData(s, db), RunTimeError);
-  EXPECT_EQ(s.ResultScore(1, 1), 420);
-  EXPECT_EQ(s.ResultScore(2, 1), 0);
-  // Erasing the bad row clears the way, although it has no cell to empty.
-  db.ClearRows("ReceivedData");
+TEST_F(ResultsTest, ABadRowIsLeftOutAndTheRowsAroundItAreFiled) {
+  struct Case {
+    Value board, table, round, pair_ns, pair_ew, contract, result, remarks;
+    const char* field;  // named in the log line
+  } cases[] = {
+      {1, 1, 1, 3, 4, "", "=", Value(), "Contract"},
+      {1, 1, 1, 3, 4, Value(), "=", Value(), "Contract"},
+      {1, 1, 1, 3, 4, "pass", "", Value(), "Contract"},
+      {1, 1, 1, 3, 4, "8 S", "=", Value(), "Contract"},
+      {1, 1, 1, 3, 4, "1 Z", "=", Value(), "Contract"},
+      {1, 1, 1, 3, 4, "4 H", "+", Value(), "Result"},
+      {1, 1, 1, 3, 4, "4 H", "-", Value(), "Result"},
+      {1, 1, 1, 3, 4, "4 H", "+99", Value(), "Result"},
+      {1, 1, 1, 3, 4, "", "", "%", "Remarks"},
+      {1, 1, 1, 3, 4, "", "", "9%", "Remarks"},
+      {1, 1, 1, 3, 4, "", "", "x%-y%", "Remarks"},
+      {1, 1, 1, 3, 4, "", "", "60%-40", "Remarks"},
+      {43, 1, 1, 3, 4, "4 H", "=", Value(), "Board"},
+      {Value(), 1, 1, 3, 4, "4 H", "=", Value(), "Board"},
+      {-1, 1, 1, 3, 4, "4 H", "=", Value(), "Board"},
+      {1, 61, 1, 3, 4, "4 H", "=", Value(), "Table"},
+      {1, "one", 1, 3, 4, "4 H", "=", Value(), "Table"},
+      {1, 1, 256, 3, 4, "4 H", "=", Value(), "Round"},
+      {1, 1, Value(), 3, 4, "4 H", "=", Value(), "Round"},
+      {1, 1, 1, 256, 4, "4 H", "=", Value(), "PairNS"},
+      {1, 1, 1, 3, 61, "4 H", "=", Value(), "PairEW"},
+      {1, 1, 1, 3, Value(), "4 H", "=", Value(), "PairEW"},
+  };
+  for (const Case& c : cases) {
+    db.ClearRows("ReceivedData");
+    Add(2, 1, 1, "4 H", "=");
+    Add(1, 2, 1, "4 H", "-1");  // the bad row's cell has a result at another table
+    db.AddRow("ReceivedData", {c.board, c.table, c.round, c.pair_ns, c.pair_ew, "N", c.contract,
+                               c.result, c.remarks, false});
+    Add(3, 1, 2, "3 N", "+1");
+    s = SessionState{};
+    const ReceivedDataRead read = ReadReceivedData(s, db);
+    const std::string what = std::string(c.field) + " " + Describe(c.board) + " " +
+                             Describe(c.contract) + " " + Describe(c.result) + " " +
+                             Describe(c.remarks);
+    EXPECT_EQ(s.ResultScore(2, 1), 620) << what;
+    EXPECT_EQ(s.ResultScore(1, 2), -50) << what;
+    EXPECT_EQ(s.ResultScore(3, 1), 430) << what;
+    EXPECT_EQ(s.ResultNSPair(1, 1), 0) << what;  // as if never received
+    EXPECT_EQ(s.ResultScore(1, 1), 0) << what;
+    EXPECT_EQ(read.CurrentRound, 2) << what;
+    ASSERT_EQ(read.bad_rows.size(), 1u) << what;
+    EXPECT_NE(read.bad_rows[0].find(": " + std::string(c.field) + " "), std::string::npos)
+        << read.bad_rows[0];
+  }
+}
+
+TEST_F(ResultsTest, TheLineForABadRowNamesTableIdBoardRoundFieldValueAndError) {
+  MemoryDatabase with_id;
+  with_id.AddTable("ReceivedData", {"ID", "Board", "Table", "Round", "PairNS", "PairEW", "NS/EW",
+                                    "Contract", "Result", "Remarks", "Erased"});
+  with_id.AddRow("ReceivedData", {17, 5, 3, 2, 3, 4, "N", "4 H", "+99", Value(), false});
+  const ReceivedDataRead read = ReadReceivedData(s, with_id);
+  EXPECT_EQ(read.bad_rows, std::vector<std::string>{
+                               "Result left out: table 3, ID 17, board 5, round 2: Result \"+99\": "
+                               "Error 5: No deal has 99 overtricks on a contract of level 4"});
+}
+
+TEST_F(ResultsTest, ErasingABadRowNeedsNoCellAndEveryReadRebuildsTheCells) {
   Add(1, 1, 1, "4 H", "=");
   Add(43, 1, 1, "4 H", "=", Value(), true);
   Add(2, 1, 1, "4 H", "=");
   Add(1, 61, 1, "", "", "Not played");
   Add(Value(), 2, 1, "", "", Value(), true);
-  EXPECT_NO_THROW(ReadReceivedData(s, db));
+  ReceivedDataRead read = ReadReceivedData(s, db);
+  EXPECT_TRUE(read.bad_rows.empty());
+  EXPECT_EQ(s.ResultScore(1, 1), 420);
   EXPECT_EQ(s.ResultScore(2, 1), 620);  // board 2: north-south vulnerable
-}
 
-TEST_F(ResultsTest, FailuresOfARow) {
-  struct Case {
-    Value board, table;
-    const char *contract, *result, *remarks;
-    int number;
-  } cases[] = {
-      {Value(), 1, "4 H", "=", nullptr, err::kInvalidNull},
-      {1, 61, "4 H", "=", nullptr, err::kSubscript},
-      {1, 1, "4 H", "=", "x%-y%", err::kTypeMismatch},
-      {1, 1, "H", "=", nullptr, err::kTypeMismatch},
-  };
-  for (const auto& c : cases) {
-    db.ClearRows("ReceivedData");
-    Add(c.board, c.table, 1, c.contract, c.result, c.remarks ? Value(c.remarks) : Value());
-    try {
-      ReadReceivedData(s, db);
-      ADD_FAILURE() << "no failure for " << c.contract;
-    } catch (const RunTimeError& e) {
-      EXPECT_EQ(e.Number, c.number) << c.contract;
-    }
-  }
+  // Another session's rows in place of these: nothing of the first remains.
+  db.ClearRows("ReceivedData");
+  Add(2, 2, 1, "3 N", "=");
+  read = ReadReceivedData(s, db);
+  EXPECT_EQ(s.ResultNSPair(1, 1), 0);
+  EXPECT_EQ(s.ResultScore(1, 1), 0);
+  EXPECT_EQ(s.ResultScore(2, 1), 0);
+  EXPECT_EQ(s.ResultScore(2, 2), 600);
+
+  // A database that fails leaves the cells of the last complete read.
+  MemoryDatabase broken;
+  EXPECT_THROW(ReadReceivedData(s, broken), RunTimeError);
+  EXPECT_EQ(s.ResultScore(2, 2), 600);
 }
 
 }  // namespace

@@ -215,18 +215,58 @@ TEST_F(RefreshPassTest, FontTableByNumberOfTables) {
   }
 }
 
-TEST_F(RefreshPassTest, AFailedPassRearmsTheTimerAndLogsEachNewErrorOnce) {
+TEST_F(RefreshPassTest, ABadRowIsLoggedOnceWhileItStaysBadAndThePassGoesOn) {
+  const auto count = [&](const std::string& line) {
+    return std::count(log.lines.begin(), log.lines.end(), line);
+  };
+  const std::string bad_result =
+      "Result left out: table 1, ID ?, board 50, round 1: Board 50: Error 9: Subscript out of "
+      "range";
+  const std::string bad_name =
+      "Name left out: table 61, seat \"N\": Table 61: Error 9: Subscript out of range";
   AddResult(1, 1, 1, "4 H", "=");
   AddResult(50, 1, 1, "4 H", "=");
+  db->AddRow("PlayerNumbers", {61, "N", "Lost", start});
+  Pass();
+  EXPECT_EQ(grid.Rows(), 2);
+  AddResult(1, 2, 2, "4 H", "-1");  // a good row after the bad one still counts
+  Pass();
+  EXPECT_EQ(form.Caption(), "Rankings:  Friday Pairs ; Round 2");
+  EXPECT_EQ(grid.Cell(0, 3), "100");
+  EXPECT_EQ(count(bad_result), 1);
+  EXPECT_EQ(count(bad_name), 1);
+  EXPECT_TRUE(timer.Enabled());
+
+  // Corrected, then bad again: logged again.
+  db->ClearRows("ReceivedData");
+  AddResult(1, 1, 1, "4 H", "=");
+  Pass();
+  AddResult(50, 1, 1, "4 H", "=");
+  Pass();
+  EXPECT_EQ(count(bad_result), 2);
+}
+
+TEST_F(RefreshPassTest, TheCaptionShowsTheHighestRoundRead) {
+  AddResult(1, 1, 5, "4 H", "=");
+  AddResult(1, 2, 2, "4 H", "-1");  // a late correction of round 2
+  Pass();
+  EXPECT_EQ(form.Caption(), "Rankings:  Friday Pairs ; Round 5");
+}
+
+TEST_F(RefreshPassTest, AFailedPassRearmsTheTimerAndLogsEachNewErrorOnce) {
+  AddResult(1, 1, 1, "4 H", "=");
+  Pass();
+  auto intact = db;
+  s.BWSDatabase = std::make_shared<jet::MemoryDatabase>();  // no tables at all
   Pass();
   Pass();
   EXPECT_TRUE(timer.Enabled());
-  EXPECT_EQ(std::count(log.lines.begin(), log.lines.end(),
-                       "Refresh failed: Error 9: Subscript out of range"),
+  EXPECT_EQ(std::count_if(log.lines.begin(), log.lines.end(),
+                          [](const std::string& l) { return l.rfind("Refresh failed: ", 0) == 0; }),
             1);
-  EXPECT_EQ(grid.Rows(), 0);
-  db->ClearRows("ReceivedData");
-  AddResult(1, 1, 1, "4 H", "=");
+  EXPECT_EQ(grid.Rows(), 2);  // the display keeps the last complete pass
+  EXPECT_EQ(s.ResultScore(1, 1), 420);
+  s.BWSDatabase = intact;
   Pass();
   EXPECT_EQ(grid.Rows(), 2);
 }

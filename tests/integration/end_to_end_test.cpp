@@ -2,8 +2,10 @@
 // by the project's Jet writer, found through the control software's log in
 // a folder standing for drive C:, read through libmdb.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <ctime>
@@ -181,7 +183,7 @@ TEST_F(EndToEndTest, WithoutAnFtpHostPublishingIsOffAndTheLogSaysSoOnce) {
       1);
 }
 
-TEST_F(EndToEndTest, ABadRowStopsEveryPassUntilItIsErased) {
+TEST_F(EndToEndTest, ABadRowIsLeftOutNamedOnceAndTheDisplayGoesOn) {
   json session = testing::SessionJson(3, "Club Session", Mitchell3());
   session["ReceivedData"] = MitchellResults(1, 1);
   WriteSession("bad.bws", session);
@@ -189,23 +191,75 @@ TEST_F(EndToEndTest, ABadRowStopsEveryPassUntilItIsErased) {
   Start();
   ASSERT_EQ(window->GridRank.Rows(), 3);
 
-  json bad = testing::Result(999, 1, 2, 50, 1, 2, "N", "4 S", "=");
+  json bad = testing::Result(999, 1, 2, 3, 1, 2, "N", "pass", "");
   jetwriter::AppendBws(drive.Host("BridgeData/Club/bad.bws"), {{"ReceivedData", {bad}}});
   window->Timer1_Timer();
+  jetwriter::AppendBws(drive.Host("BridgeData/Club/bad.bws"),
+                       {{"ReceivedData", MitchellResults(2, 2)}});
   window->Timer1_Timer();
   EXPECT_TRUE(window->Timer1.Enabled());
-  EXPECT_EQ(window->GridRank.Rows(), 3);  // the display keeps the last good pass
+  EXPECT_EQ(form.Caption(), "Rankings:  Club ; Round 2");  // later rows still count
   const auto m = Messages();
-  EXPECT_EQ(std::count(m.begin(), m.end(), "Refresh failed: Error 9: Subscript out of range"), 1);
+  EXPECT_EQ(std::count(m.begin(), m.end(),
+                       "Result left out: table 1, ID 999, board 3, round 2: Contract \"pass\": "
+                       "Error 13: Type mismatch"),
+            1);
+  EXPECT_EQ(std::count_if(m.begin(), m.end(),
+                          [](const std::string& l) { return l.rfind("Refresh failed", 0) == 0; }),
+            0);
+}
 
-  // The scorer erases the row: the control software rewrites it in place.
-  bad["Erased"] = true;
-  session["ReceivedData"].push_back(bad);
-  for (const json& row : MitchellResults(2, 2)) session["ReceivedData"].push_back(row);
-  WriteSession("bad.bws", session);
+TEST_F(EndToEndTest, ASessionRenamedOverTheOpenFileShowsWhatTheFileHoldsNow) {
+  json first = testing::SessionJson(3, "First", Mitchell3());
+  first["ReceivedData"] = MitchellResults(1, 3);
+  json second = testing::SessionJson(3, "Second", Mitchell3());
+  second["ReceivedData"] = MitchellResults(2, 2);
+  WriteSession("live.bws", first);
+  WriteSession("first.bws", first);
+  WriteSession("second.bws", second);
+  WriteSession("other.bws", testing::SessionJson(2, "Other", {{1, 1, 1, 1, 1, 2}}));
+  LogOpens("live.bws");
+  const auto rename_over_live = [&](const std::string& name) {
+    std::filesystem::copy_file(drive.Host("BridgeData/Club/" + name),
+                               drive.Host("BridgeData/Club/incoming.bws"));
+    std::filesystem::rename(drive.Host("BridgeData/Club/incoming.bws"),
+                            drive.Host("BridgeData/Club/live.bws"));
+  };
+  const auto rows = [&] {
+    std::vector<std::vector<std::string>> all;
+    for (int r = 0; r < window->GridRank.Rows(); ++r) all.push_back(Row(r));
+    return all;
+  };
+  const auto fresh_rows = [&] {
+    auto running = std::move(window);
+    Start();
+    const auto fresh = rows();
+    window = std::move(running);
+    return fresh;
+  };
+  Start();
+  const auto first_rows = rows();
+
+  rename_over_live("second.bws");
   window->Timer1_Timer();
-  EXPECT_EQ(form.Caption(), "Rankings:  Club ; Round 2");
-  EXPECT_EQ(window->GridRank.Rows(), 3);
+  EXPECT_EQ(rows(), fresh_rows());
+  EXPECT_NE(rows(), first_rows);
+  const std::string restart =
+      "The session in the database is not the one read at start-up (title \"First\", now "
+      "\"Second\"): restart the display";
+  window->Timer1_Timer();
+  auto m = Messages();
+  EXPECT_EQ(std::count(m.begin(), m.end(), restart), 1);
+
+  rename_over_live("first.bws");
+  window->Timer1_Timer();
+  EXPECT_EQ(rows(), first_rows);
+
+  rename_over_live("other.bws");
+  window->Timer1_Timer();
+  EXPECT_TRUE(Logged(
+      "The session in the database is not the one read at start-up (tables 3, now 2): restart "
+      "the display"));
 }
 
 TEST_F(EndToEndTest, StartUpFailuresAndTheDialog) {
@@ -253,12 +307,14 @@ TEST(HeadlessProgram, OnceWritesThePageAndTheLogAndExits) {
       {std::string(today) + " 09:00:00 Opening database C:\\BridgeData\\Club\\once.bws"});
 
   const std::string tallix = std::string(TALLIX_BINARY_DIR) + "/src/app/tallix";
-  // The dynamic loader lists every library it loads: the toolkit is not one.
+  // The dynamic loader lists every library it loads: neither the toolkit nor,
+  // with publishing off, the FTP library is one.
   auto [code, out] =
       RunCommand("LC_ALL=C LD_DEBUG=libs " + tallix + " --once --drive-c " + drive.Root().string());
   EXPECT_EQ(code, 0) << out;
   EXPECT_NE(out.find("libmdb"), std::string::npos) << out;
   EXPECT_EQ(out.find("libQt"), std::string::npos) << out;
+  EXPECT_EQ(out.find("libcurl"), std::string::npos) << out;
   EXPECT_NE(out.find("Caption: Rankings:  Headless Pairs ; Round 3"), std::string::npos) << out;
   EXPECT_NE(drive.ReadPage().find("Ann Smith &amp; "), std::string::npos);
   std::ifstream log(std::string(TALLIX_BINARY_DIR) + "/src/app/TallixLog.txt");
@@ -270,6 +326,38 @@ TEST(HeadlessProgram, OnceWritesThePageAndTheLogAndExits) {
       RunCommand(tallix + " --once --drive-c " + drive.Root().string() + " </dev/null");
   EXPECT_EQ(code, 1);
   EXPECT_NE(out.find("error 53"), std::string::npos) << out;
+}
+
+TEST(HeadlessProgram, ALongPathWorksAndAFifoIsRefusedAtOnce) {
+  DriveC drive;
+  json session = testing::SessionJson(3, "Deep Pairs", Mitchell3());
+  session["ReceivedData"] = MitchellResults(1, 1);
+  std::string folder = "BridgeData/Club";
+  for (int i = 0; i < 6; ++i) folder += "/" + std::string(50, 'd');
+  std::filesystem::create_directories(drive.Host(folder));
+  jetwriter::WriteBws(drive.Host(folder + "/deep.bws"), session);
+  ::mkfifo(drive.Host("BridgeData/Club/pipe.bws").c_str(), 0600);
+  const std::time_t now = std::time(nullptr);
+  char today[16];
+  std::strftime(today, sizeof today, "%d/%m/%Y", std::localtime(&now));
+  const std::string tallix = std::string(TALLIX_BINARY_DIR) + "/src/app/tallix";
+
+  std::string windows_folder = "C:\\" + folder;
+  std::replace(windows_folder.begin(), windows_folder.end(), '/', '\\');
+  ASSERT_GT(windows_folder.size() + 9, 300u);
+  drive.WriteLog(
+      {std::string(today) + " 09:00:00 Opening database " + windows_folder + "\\deep.bws"});
+  auto [code, out] = RunCommand("LC_ALL=C timeout 60 " + tallix + " --once --drive-c " +
+                                drive.Root().string() + " </dev/null");
+  EXPECT_EQ(code, 0) << out;
+  EXPECT_NE(out.find("Caption: Rankings:  Deep Pairs; Round 1"), std::string::npos) << out;
+
+  drive.WriteLog(
+      {std::string(today) + " 09:00:00 Opening database C:\\BridgeData\\Club\\pipe.bws"});
+  std::tie(code, out) = RunCommand("LC_ALL=C timeout 60 " + tallix + " --once --drive-c " +
+                                   drive.Root().string() + " </dev/null");
+  EXPECT_EQ(code, 1) << out;  // 124 when the open waited for a writer
+  EXPECT_NE(out.find("error 3024"), std::string::npos) << out;
 }
 
 }  // namespace

@@ -132,6 +132,27 @@ std::string ReadFile(const fs::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// The FTP backend is a module of its own: a copy of the program without it
+// still runs with publishing off and refuses to start with publishing on.
+TEST(ProgramStartUp, WithoutItsFtpModuleOnlyPublishingCannotStart) {
+  DriveC drive;
+  WriteSession(drive);
+  const fs::path bin = drive.Root() / "bin";
+  fs::create_directories(bin);
+  fs::copy_file(kTallix, bin / "tallix");
+  const std::string once = "LC_ALL=C " + (bin / "tallix").string() + " --log " +
+                           (drive.Root() / "log.txt").string() + " --once --drive-c " +
+                           drive.Root().string();
+  const Outcome off = RunCommand(once);
+  EXPECT_EQ(off.code, 0) << off.out;
+  EXPECT_TRUE(Has(off.out, "Upload: off")) << off.out;
+  const Outcome on = RunCommand(once + " --ftp-host 127.0.0.1");
+  EXPECT_EQ(on.code, 1) << on.out;
+  EXPECT_TRUE(Has(on.out, "Tallix could not start: the FTP module could not be loaded: "))
+      << on.out;
+  EXPECT_TRUE(Has(on.out, "libtallix_ftp.so")) << on.out;
+}
+
 TEST(ProgramLog, LogOptionNamesTheFile) {
   DriveC drive;
   WriteSession(drive);

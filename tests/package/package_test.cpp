@@ -15,6 +15,7 @@
 #include <string>
 
 #include "session_files.h"
+#include "support/ftp_server.h"
 #include "support/temp_folder.h"
 
 namespace tallix {
@@ -41,11 +42,12 @@ std::string Trimmed(std::string s) {
   return s;
 }
 
-// The files the install puts under the prefix: the program, its window
-// module and office helper, everything in share/ with the appendix template
-// the build made, the README and its pictures.
+// The files the install puts under the prefix: the program, its window and
+// FTP modules and office helper, everything in share/ with the appendix
+// template the build made, the README and its pictures.
 std::set<std::string> ExpectedFiles() {
   std::set<std::string> files = {"usr/bin/tallix", "usr/lib/tallix/libtallix_window.so",
+                                 "usr/lib/tallix/libtallix_ftp.so",
                                  "usr/share/doc/tallix/README.md"};
 #ifdef TALLIX_HAS_OFFICE_HELPER
   files.insert("usr/lib/tallix/tallix_office");
@@ -148,12 +150,17 @@ TEST(Install, TheInstalledProgramRunsOnceOnASession) {
   drive.WriteLog(
       {std::string(today) + " 19:00:00 Opening database C:\\BridgeData\\Club\\installed.bws"});
 
+  // Publishing on: the FTP module is found in lib/tallix/ and uploads the page.
+  testing::FtpServer server(root.Path() / "ftp_home", {});
   const Outcome once =
-      RunCommand("LC_ALL=C " + tallix + " --once --drive-c " + drive.Root().string());
+      RunCommand("LC_ALL=C " + tallix + " --once --drive-c " + drive.Root().string() +
+                 " --ftp-host 127.0.0.1 --ftp-port " + std::to_string(server.Port()));
   EXPECT_EQ(once.code, 0) << once.out;
   EXPECT_NE(once.out.find("Caption: Rankings:  Installed ; Round 1"), std::string::npos)
       << once.out;
+  EXPECT_NE(once.out.find("Upload: done: "), std::string::npos) << once.out;
   EXPECT_NE(drive.ReadPage().find("Ann Smith"), std::string::npos);
+  EXPECT_EQ(testing::ReadFile(root.Path() / "ftp_home/www/RankingTable.htm"), drive.ReadPage());
 }
 
 }  // namespace

@@ -44,12 +44,12 @@ class WindowKeysTest : public testing_window::SessionWindowTest {
               std::optional<QString> answer = std::nullopt) {
     auto asked = std::make_shared<Asked>();
     auto armed = std::make_shared<bool>(true);
+    // Only the pending timer holds the poll; the poll knows itself weakly, so
+    // nothing is left when it stops rearming.
     auto poll = std::make_shared<std::function<void()>>();
-    *poll = [asked, armed, answer, poll] {
-      if (!*armed) {
-        *poll = nullptr;  // break the cycle
-        return;
-      }
+    const std::weak_ptr<std::function<void()>> self = poll;
+    *poll = [asked, armed, answer, self] {
+      if (!*armed) return;
       if (auto* d = qobject_cast<QInputDialog*>(QApplication::activeModalWidget())) {
         asked->shown = true;
         asked->prompt = d->labelText();
@@ -58,9 +58,9 @@ class WindowKeysTest : public testing_window::SessionWindowTest {
         d->setTextValue(answer.value_or("30"));  // typed, then cancelled
         answer ? d->accept() : d->reject();
       }
-      QTimer::singleShot(10, *poll);
+      if (auto again = self.lock()) QTimer::singleShot(10, [again] { (*again)(); });
     };
-    QTimer::singleShot(0, *poll);
+    QTimer::singleShot(0, [poll] { (*poll)(); });
     QTest::keyClick(&Grid(), key, modifiers);
     *armed = false;
     return *asked;

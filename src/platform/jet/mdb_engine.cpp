@@ -66,7 +66,7 @@ class FileBuffer {
 
   void Read(const std::string& path) {
     size_ = 0;
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0) RaiseCannotOpen(path, errno);
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0) RaiseCannotOpen(path, errno);
@@ -530,7 +530,7 @@ class MdbDatabase : public Database {
 
 std::shared_ptr<Database> MdbEngine::OpenDatabase(const std::string& path) {
   if (path.empty()) RaiseCannotOpen(path, ENOENT);
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.get() < 0) RaiseCannotOpen(path, errno);
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0) RaiseCannotOpen(path, errno);

@@ -11,29 +11,11 @@
 #include <thread>
 
 #include "platform/files/files.h"
-#include "platform/transfer/transfer.h"
+#include "platform/transfer/ftp_transfer.h"
 
 namespace tallix {
 
-enum class FtpTls { Off, Try, Require };
-
-struct FtpSettings {
-  int port = 21;
-  FtpTls tls = FtpTls::Try;
-  std::string ca_file = {};  // "" for the system's certificate authorities
-  long connect_timeout_s = 15;
-  long stall_timeout_s = 30;  // a transfer that moves nothing this long is abandoned
-};
-
-// What became of the newest upload.
-struct UploadOutcome {
-  bool done = false;  // false while none has ended
-  bool ok = false;
-  std::string error;  // the library's error text when it failed
-  std::string kind;   // the failure without its particulars (times, counts)
-};
-
-class CurlTransfer : public Transfer {
+class CurlTransfer : public FtpTransfer {
  public:
   CurlTransfer(files::PathMap paths, FtpSettings settings);
   ~CurlTransfer() override;  // abandons an upload in flight at once
@@ -45,11 +27,9 @@ class CurlTransfer : public Transfer {
   void Execute(const std::string& url, const std::string& command) override;
   void SetReport(std::function<void(const std::string& line)> report) override;
 
-  // Waits until no upload runs or waits; false when `limit` passed first.
-  bool WaitIdle(std::chrono::milliseconds limit);
-  UploadOutcome LastOutcome() const;
-  // "ftp://HOST:PORT", as the log lines name the server.
-  std::string ServerText(const std::string& url) const;
+  bool WaitIdle(std::chrono::milliseconds limit) override;
+  UploadOutcome LastOutcome() const override;
+  std::string ServerText(const std::string& url) const override;
 
  private:
   struct Job {
