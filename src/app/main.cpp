@@ -57,14 +57,14 @@ struct Options {
 
 // Every option the program knows, in the order the usage text lists them.
 // An option with a value names it in `value`; `help` may run over lines.
-struct OptionSpec {
+struct KnownOption {
   const char* name;
   const char* value;  // nullptr for a switch
   const char* help;
   void (*set)(Options& o, const std::string& value);
 };
 
-const OptionSpec kOptions[] = {
+const KnownOption kOptions[] = {
     {"--once", nullptr,
      "start up, run one refresh pass without a display, write and upload the\n"
      "page, say what happened; exit 0 only when all of it worked, else 3",
@@ -109,11 +109,11 @@ const OptionSpec kOptions[] = {
 std::string Usage() {
   std::string text = "usage: tallix [OPTION]... [/?]\n";
   constexpr std::size_t kColumn = 22;
-  for (const OptionSpec& spec : kOptions) {
+  for (const KnownOption& known : kOptions) {
     std::string head =
-        std::string("  ") + spec.name + (spec.value ? std::string(" ") + spec.value : "");
+        std::string("  ") + known.name + (known.value ? std::string(" ") + known.value : "");
     head.resize(std::max(head.size() + 1, kColumn), ' ');
-    std::string help = spec.help;
+    std::string help = known.help;
     for (std::size_t nl = help.find('\n'); nl != std::string::npos; nl = help.find('\n', nl + 1))
       help.insert(nl + 1, kColumn, ' ');
     text += head + help + "\n";
@@ -135,16 +135,16 @@ std::string ParseOptions(int argc, char** argv, Options& o) {
       rest.push_back(a);
       continue;
     }
-    const OptionSpec* spec = nullptr;
-    for (const OptionSpec& s : kOptions)
-      if (a == s.name) spec = &s;
-    if (!spec) return "unknown option " + a;
+    const KnownOption* known = nullptr;
+    for (const KnownOption& s : kOptions)
+      if (a == s.name) known = &s;
+    if (!known) return "unknown option " + a;
     std::string value;
-    if (spec->value) {
-      if (i + 1 >= argc) return a + " needs a value (" + spec->value + ")";
+    if (known->value) {
+      if (i + 1 >= argc) return a + " needs a value (" + known->value + ")";
       value = argv[++i];
     }
-    spec->set(o, value);
+    known->set(o, value);
   }
   for (const auto& r : rest) o.command_line += (o.command_line.empty() ? "" : " ") + r;
   const std::string& port = o.ftp_port;
