@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "session_files.h"
+#include "support/run_command.h"
 
 namespace tallix {
 namespace {
@@ -24,19 +25,8 @@ using testing::json;
 
 const std::string kTallix = std::string(TALLIX_BINARY_DIR) + "/src/app/tallix";
 
-struct Outcome {
-  int code;
-  std::string out;  // standard output and error together
-};
-
-Outcome RunCommand(const std::string& command) {
-  std::string out;
-  FILE* p = ::popen((command + " 2>&1 </dev/null").c_str(), "r");
-  std::array<char, 512> buf;
-  while (std::fgets(buf.data(), buf.size(), p)) out += buf.data();
-  const int status = ::pclose(p);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
-}
+using testing::Outcome;
+using testing::RunCommand;
 
 std::string Today() {
   const std::time_t now = std::time(nullptr);

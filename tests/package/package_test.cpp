@@ -16,6 +16,7 @@
 
 #include "session_files.h"
 #include "support/ftp_server.h"
+#include "support/run_command.h"
 #include "support/temp_folder.h"
 
 namespace tallix {
@@ -23,19 +24,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-  int code;
-  std::string out;
-};
-
-Outcome RunCommand(const std::string& command) {
-  std::string out;
-  FILE* p = ::popen((command + " 2>&1 </dev/null").c_str(), "r");
-  std::array<char, 512> buf;
-  while (std::fgets(buf.data(), buf.size(), p)) out += buf.data();
-  const int status = ::pclose(p);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
-}
+using testing::Outcome;
+using testing::RunCommand;
 
 std::string Trimmed(std::string s) {
   while (!s.empty() && (s.back() == '\n' || s.back() == ' ')) s.pop_back();
